@@ -1,0 +1,368 @@
+#include "record/text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+std::u16string Utf8ToUtf16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  if (s.size() >= 3 && (unsigned char)s[0] == 0xEF && (unsigned char)s[1] == 0xBB &&
+      (unsigned char)s[2] == 0xBF)
+    i = 3;
+  const size_t n = s.size();
+  while (i < n) {
+    unsigned char c = (unsigned char)s[i];
+    if (c < 0x80) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    int len;
+    char32_t cp, min;
+    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
+    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
+    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
+    else { out.push_back(0xFFFD); ++i; continue; }
+    int k = 1;
+    for (; k < len && i + k < n; ++k) {
+      unsigned char cc = (unsigned char)s[i + k];
+      if ((cc & 0xC0) != 0x80) break;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (k < len) {  // truncated: replace what was consumed
+      out.push_back(0xFFFD);
+      i += k;
+      continue;
+    }
+    i += len;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.push_back(0xFFFD);
+    } else if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(char16_t(0xD800 + (cp >> 10)));
+      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(char16_t(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s, bool withBom) {
+  std::string out;
+  out.reserve(s.size() * 3 + 3);
+  if (withBom) out += "\xEF\xBB\xBF";
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(char(cp));
+    } else if (cp < 0x800) {
+      out.push_back(char(0xC0 | (cp >> 6)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(char(0xE0 | (cp >> 12)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (cp >> 18)));
+      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// One open conversion per direction, kept for the run (one thread only).
+iconv_t Converter(bool toAnsi) {
+  static iconv_t fromCp = iconv_open("UTF-16LE", "CP932");
+  static iconv_t toCp = iconv_open("CP932", "UTF-16LE");
+  return toAnsi ? toCp : fromCp;
+}
+
+}  // namespace
+
+std::u16string AnsiToUtf16(std::string_view bytes) {
+  std::u16string out;
+  iconv_t cd = Converter(false);
+  if (cd == (iconv_t)-1) {  // no CP932 table: keep ASCII, mark the rest
+    for (unsigned char c : bytes) out.push_back(c < 0x80 ? c : 0xFFFD);
+    return out;
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.reserve(bytes.size());
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  char16_t buf[512];
+  while (inLeft > 0) {
+    char* o = reinterpret_cast<char*>(buf);
+    size_t oLeft = sizeof buf;
+    size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+    out.append(buf, (sizeof buf - oLeft) / 2);
+    if (r == (size_t)-1) {
+      if (errno == E2BIG) continue;
+      // EILSEQ or EINVAL (a lead byte without its trail): one byte is skipped
+      out.push_back(0xFFFD);
+      ++in;
+      --inLeft;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+  std::string out;
+  iconv_t cd = Converter(true);
+  if (cd == (iconv_t)-1) {
+    for (char16_t c : text) out.push_back(c < 0x80 ? char(c) : '?');
+    return out;
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.reserve(text.size() * 2);
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+  size_t inLeft = text.size() * 2;
+  char buf[1024];
+  while (inLeft > 0) {
+    char* o = buf;
+    size_t oLeft = sizeof buf;
+    size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+    out.append(buf, sizeof buf - oLeft);
+    if (r == (size_t)-1) {
+      if (errno == E2BIG) continue;
+      // A character CP932 cannot hold: one '?', skipping a whole surrogate pair.
+      char16_t c;
+      std::memcpy(&c, in, 2);
+      size_t skip = 2;
+      if (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) skip = 4;
+      out.push_back('?');
+      in += skip;
+      inLeft -= skip < inLeft ? skip : inLeft;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  return out;
+}
+
+int DisplayWidth(std::u16string_view text) {
+  int w = 0;
+  for (char16_t c : text) w += CharWidth(c);
+  return w;
+}
+
+std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
+  std::u16string out;
+  if (!fmt) return out;
+  for (const char16_t* p = fmt; *p;) {
+    if (*p != u'%') {
+      out.push_back(*p++);
+      continue;
+    }
+    const char16_t* start = p++;
+    if (*p == u'%') {
+      out.push_back(u'%');
+      ++p;
+      continue;
+    }
+    std::string spec = "%";
+    bool left = false;
+    while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'#' || *p == u'0') {
+      if (*p == u'-') left = true;
+      spec.push_back(char(*p++));
+    }
+    int width = -1, prec = -1;
+    if (*p == u'*') {
+      width = va_arg(ap, int);
+      if (width < 0) { left = true; width = -width; spec += "-"; }
+      spec += std::to_string(width);
+      ++p;
+    } else if (*p >= u'0' && *p <= u'9') {
+      width = 0;
+      while (*p >= u'0' && *p <= u'9') { width = width * 10 + (*p - u'0'); spec.push_back(char(*p++)); }
+    }
+    if (*p == u'.') {
+      spec.push_back('.');
+      ++p;
+      prec = 0;
+      if (*p == u'*') {
+        prec = va_arg(ap, int);
+        spec += std::to_string(prec);
+        ++p;
+      } else {
+        while (*p >= u'0' && *p <= u'9') { prec = prec * 10 + (*p - u'0'); spec.push_back(char(*p++)); }
+      }
+    }
+    std::string lenMod;
+    while (*p == u'l' || *p == u'h' || *p == u'z' || *p == u'j' || *p == u't') lenMod.push_back(char(*p++));
+    char16_t conv = *p;
+    if (!conv) { out.append(start, p); break; }
+    ++p;
+    auto pad = [&](std::u16string s) {
+      if (width > 0 && (int)s.size() < width) {
+        std::u16string fill(width - s.size(), u' ');
+        s = left ? s + fill : fill + s;
+      }
+      out += s;
+    };
+    switch (conv) {
+      case u's': case u'S': {
+        const char16_t* s = va_arg(ap, const char16_t*);
+        std::u16string v = s ? std::u16string(s) : std::u16string(u"(null)");
+        if (prec >= 0 && (size_t)prec < v.size()) v.resize(prec);
+        pad(v);
+        break;
+      }
+      case u'c': case u'C': {
+        int c = va_arg(ap, int);
+        pad(std::u16string(1, char16_t(c)));
+        break;
+      }
+      case u'd': case u'i': case u'u': case u'x': case u'X': case u'o': {
+        spec += lenMod;
+        spec.push_back(char(conv));
+        char buf[128];
+        if (lenMod == "ll" || lenMod == "j") snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, long long));
+        else if (lenMod == "l" || lenMod == "z" || lenMod == "t") snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, long));
+        else snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, int));
+        for (char* b = buf; *b; ++b) out.push_back(char16_t((unsigned char)*b));
+        break;
+      }
+      case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': {
+        spec.push_back(char(conv));
+        char buf[512];
+        snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, double));
+        for (char* b = buf; *b; ++b) out.push_back(char16_t((unsigned char)*b));
+        break;
+      }
+      default:
+        out.append(start, p);
+        break;
+    }
+  }
+  return out;
+}
+
+std::u16string FormatU16(const char16_t* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::u16string s = FormatU16V(fmt, ap);
+  va_end(ap);
+  return s;
+}
+
+std::u16string IntToU16(long long v) {
+  std::string s = std::to_string(v);
+  return std::u16string(s.begin(), s.end());
+}
+
+long long U16ToInt(std::u16string_view t, size_t* end) {
+  size_t i = 0;
+  while (i < t.size() && (t[i] == u' ' || t[i] == u'\t')) ++i;
+  bool neg = false;
+  if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) neg = t[i++] == u'-';
+  long long v = 0;
+  size_t digits = i;
+  while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') {
+    if (v < 100000000000000000LL) v = v * 10 + (t[i] - u'0');
+    ++i;
+  }
+  if (i == digits) i = 0;  // no number at all
+  if (end) *end = i;
+  return neg ? -v : v;
+}
+
+std::string PathToNative(std::u16string_view path) { return Utf16ToUtf8(path); }
+std::u16string PathFromNative(std::string_view path) { return Utf8ToUtf16(path); }
+
+bool ReadFileBytes(std::u16string_view path, std::string& out) {
+  out.clear();
+  std::ifstream f(PathToNative(path), std::ios::binary);
+  if (!f) return false;
+  f.seekg(0, std::ios::end);
+  std::streamoff size = f.tellg();
+  if (size < 0) return false;
+  f.seekg(0);
+  out.resize(size_t(size));
+  if (size > 0 && !f.read(out.data(), size)) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes) {
+  std::ofstream f(PathToNative(path), std::ios::binary | std::ios::trunc);
+  if (!f) return false;
+  f.write(bytes.data(), std::streamsize(bytes.size()));
+  f.flush();
+  return bool(f);
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' || text[i] == u'\r') {
+      lines.emplace_back(text.substr(start, i - start));
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+bool TextLineReader::Open(std::u16string_view path, TextEncoding encoding) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return false;
+  OpenBytes(std::move(bytes), encoding);
+  return true;
+}
+
+void TextLineReader::OpenBytes(std::string bytes, TextEncoding encoding) {
+  encoding_ = encoding;
+  pos_ = 0;
+  lineNumber_ = 0;
+  hadBom_ = bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF &&
+            (unsigned char)bytes[1] == 0xBB && (unsigned char)bytes[2] == 0xBF;
+  bytes_ = hadBom_ ? bytes.substr(3) : std::move(bytes);
+}
+
+bool TextLineReader::ReadLine(std::u16string& line) {
+  line.clear();
+  if (pos_ >= bytes_.size()) return false;
+  size_t e = pos_;
+  while (e < bytes_.size() && bytes_[e] != '\n' && bytes_[e] != '\r') ++e;
+  std::string_view raw(bytes_.data() + pos_, e - pos_);
+  line = encoding_ == TextEncoding::Utf8 ? Utf8ToUtf16(raw) : AnsiToUtf16(raw);
+  if (e < bytes_.size() && bytes_[e] == '\r') ++e;
+  if (e < bytes_.size() && bytes_[e] == '\n') ++e;
+  pos_ = e;
+  ++lineNumber_;
+  return true;
+}
+
+std::u16string FileExtensionLower(std::u16string_view path) {
+  size_t dot = path.rfind(u'.');
+  if (dot == std::u16string_view::npos) return {};
+  size_t slash = path.find_last_of(u"/\\");
+  if (slash != std::u16string_view::npos && slash > dot) return {};
+  std::u16string ext(path.substr(dot + 1));
+  for (auto& c : ext)
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  return ext;
+}

@@ -1,0 +1,82 @@
+// Text layer: everything is UTF-16 in memory; files and other programs see
+// UTF-8 or the ANSI code page (Windows code page 932) only at the edges.
+#pragma once
+#include <cstdarg>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// UTF-8 bytes to UTF-16. A leading byte-order mark is skipped; invalid or
+// truncated sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view bytes);
+// UTF-16 to UTF-8; with withBom the output starts with EF BB BF.
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text, bool withBom = false);
+
+// Code page 932 bytes to UTF-16; a sequence that is not CP932 becomes U+FFFD.
+std::u16string AnsiToUtf16(std::string_view bytes);
+// UTF-16 to code page 932; a character CP932 cannot hold becomes '?'.
+std::string Utf16ToAnsi(std::u16string_view text);
+
+// Plain ASCII/UTF-8 literal to UTF-16, for building texts from narrow pieces.
+inline std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+
+// Display width in half-width units: above U+007D counts 2, anything else 1.
+int DisplayWidth(std::u16string_view text);
+inline int CharWidth(char16_t c) { return c > 0x7D ? 2 : 1; }
+
+// printf for UTF-16: %s takes const char16_t*, %c an int holding a UTF-16
+// unit, numbers (%d %i %u %x %X %o %e %f %g with l, ll, z, h) go through
+// snprintf with the same flags, width and precision; %% is a percent sign.
+std::u16string FormatU16(const char16_t* fmt, ...);
+std::u16string FormatU16V(const char16_t* fmt, va_list args);
+
+// Integer to UTF-16 decimal text.
+std::u16string IntToU16(long long value);
+// Leading blanks skipped, optional sign, decimal digits; stops at the first
+// other character (like wcstol). *end receives the index after the number.
+long long U16ToInt(std::u16string_view text, size_t* end = nullptr);
+
+// File names are UTF-16 in memory; the file system gets UTF-8.
+std::string PathToNative(std::u16string_view path);
+std::u16string PathFromNative(std::string_view path);
+
+// Whole file into memory; false when it cannot be opened or read.
+bool ReadFileBytes(std::u16string_view path, std::string& out);
+// Whole file written (replaced); false on any failure.
+bool WriteFileBytes(std::u16string_view path, std::string_view bytes);
+
+// Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.
+// A final line end does not produce an extra empty line.
+std::vector<std::u16string> SplitLines(std::u16string_view text);
+
+enum class TextEncoding { Utf8, Ansi };
+
+// Reads a text file line by line, whatever the mixture of CR LF and LF.
+// Lines are returned whole, whatever their length.
+class TextLineReader {
+public:
+  // Loads the file; false when it cannot be read. A UTF-8 byte-order mark is
+  // skipped (and reported by HadBom) whatever the encoding asked for.
+  bool Open(std::u16string_view path, TextEncoding encoding);
+  // Uses bytes already in memory.
+  void OpenBytes(std::string bytes, TextEncoding encoding);
+  // Next line without its line end; false at the end of the file.
+  bool ReadLine(std::u16string& line);
+  bool HadBom() const { return hadBom_; }
+  // Raw bytes of the file (after the byte-order mark), e.g. to sniff a header.
+  const std::string& Bytes() const { return bytes_; }
+  // Changes the decoding of the lines not yet read.
+  void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
+  size_t LineNumber() const { return lineNumber_; }
+
+private:
+  std::string bytes_;
+  size_t pos_ = 0;
+  size_t lineNumber_ = 0;
+  bool hadBom_ = false;
+  TextEncoding encoding_ = TextEncoding::Utf8;
+};
+
+// Lower-cased text after the last dot of a file name (empty when none).
+std::u16string FileExtensionLower(std::u16string_view path);

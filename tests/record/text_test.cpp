@@ -1,0 +1,92 @@
+#include "record/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+TEST(Utf8, RoundTripAndBom) {
+  std::u16string s = u"▲７六歩(77) 𠮷 abc";
+  std::string bytes = Utf16ToUtf8(s, true);
+  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_EQ(Utf8ToUtf16(bytes), s);
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(s)), s);
+}
+
+TEST(Utf8, InvalidBytesBecomeReplacement) {
+  struct Case { std::string in; std::u16string out; } cases[] = {
+      {"a\xFF" "b", u"a\uFFFDb"},
+      {"\xE3\x81", u"\uFFFD"},            // truncated at the end
+      {"\xE3\x81" "a", u"\uFFFDa"},       // truncated before ASCII
+      {"\xC0\xAF", u"\uFFFD"},            // overlong
+      {"\xED\xA0\x80", u"\uFFFD"},        // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD"},    // above U+10FFFF
+  };
+  for (auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Ansi, Cp932Mapping) {
+  // CP932, not JIS Shift_JIS: 0x817C is the full-width minus U+FF0D, 0x8160 U+FF5E.
+  EXPECT_EQ(AnsiToUtf16("\x81\x7C"), u"\uFF0D");
+  EXPECT_EQ(AnsiToUtf16("\x81\x60"), u"\uFF5E");
+  EXPECT_EQ(AnsiToUtf16("\\"), u"\\");
+  EXPECT_EQ(Utf16ToAnsi(u"－～"), "\x81\x7C\x81\x60");
+  std::u16string jp = u"▲７六歩　先手：羽生善治";
+  EXPECT_EQ(AnsiToUtf16(Utf16ToAnsi(jp)), jp);
+}
+
+TEST(Ansi, UnmappableAndInvalid) {
+  EXPECT_EQ(Utf16ToAnsi(u"a☗b☖c"), "a?b?c");
+  EXPECT_EQ(Utf16ToAnsi(u"x\U0001F600y"), "x?y");
+  EXPECT_EQ(AnsiToUtf16("a\x81"), u"a\uFFFD");       // lead byte without trail
+
+  EXPECT_NE(AnsiToUtf16("\xA0").find(u'\uFFFD'), std::u16string::npos);
+}
+
+TEST(Width, HalfWidthUnits) {
+  EXPECT_EQ(DisplayWidth(u"abc}"), 4);
+  EXPECT_EQ(DisplayWidth(u"~"), 2);
+  EXPECT_EQ(DisplayWidth(u"７六歩"), 6);
+}
+
+TEST(Format, PrintfForUtf16) {
+  EXPECT_EQ(FormatU16(u"%s%02d手目 %c|%-4s|%4s|%%", u"第", 7, u'歩', u"ab", u"cd"),
+            u"第07手目 歩|ab  |  cd|%");
+  EXPECT_EQ(FormatU16(u"%ld %x %.2f %5.3s", 123456789L, 255, 1.5, u"abcdef"),
+            u"123456789 ff 1.50   abc");
+}
+
+TEST(Lines, MixedLineEnds) {
+  EXPECT_EQ(SplitLines(u"a\r\nb\nc\rd"), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
+  EXPECT_EQ(SplitLines(u"a\r\n\r\n"), (std::vector<std::u16string>{u"a", u""}));
+
+  std::string big(40000, 'x');
+  TextLineReader r;
+  r.OpenBytes("\xEF\xBB\xBF" "one\r\n" + big + "\n\nlast", TextEncoding::Utf8);
+  EXPECT_TRUE(r.HadBom());
+  std::u16string line;
+  std::vector<std::u16string> got;
+  while (r.ReadLine(line)) got.push_back(line);
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[0], u"one");
+  EXPECT_EQ(got[1].size(), 40000u);
+  EXPECT_EQ(got[2], u"");
+  EXPECT_EQ(got[3], u"last");
+}
+
+TEST(Files, WriteReadAndExtension) {
+  auto dir = std::filesystem::temp_directory_path() / "narvo_text_test";
+  std::filesystem::create_directories(dir);
+  std::u16string path = PathFromNative((dir / "棋譜.ZRF").string());
+  ASSERT_TRUE(WriteFileBytes(path, "\x82\xa0\r\n"));
+  TextLineReader r;
+  ASSERT_TRUE(r.Open(path, TextEncoding::Ansi));
+  std::u16string line;
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, u"あ");
+  EXPECT_EQ(FileExtensionLower(path), u"zrf");
+  EXPECT_EQ(FileExtensionLower(u"dir.v2/file"), u"");
+  EXPECT_FALSE(r.Open(u"/nonexistent/x", TextEncoding::Utf8));
+  std::filesystem::remove_all(dir);
+}

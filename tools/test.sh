@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up, builds with AddressSanitizer and UndefinedBehaviorSanitizer, runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+build=${NARVO_TEST_BUILD:-build-test}
+cmake -S . -B "$build" -DNARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DNARVO_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
