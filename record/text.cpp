@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 std::u16string Utf8ToUtf16(std::string_view s) {
@@ -290,18 +291,19 @@ std::u16string PathFromNative(std::string_view path) { return Utf8ToUtf16(path);
 
 bool ReadFileBytes(std::u16string_view path, std::string& out) {
   out.clear();
-  std::ifstream f(PathToNative(path), std::ios::binary);
+  // Only regular files: a folder opens as a stream but has no sensible size.
+  std::error_code ec;
+  std::string native = PathToNative(path);
+  if (!std::filesystem::is_regular_file(native, ec)) return false;
+  std::FILE* f = std::fopen(native.c_str(), "rb");
   if (!f) return false;
-  f.seekg(0, std::ios::end);
-  std::streamoff size = f.tellg();
-  if (size < 0) return false;
-  f.seekg(0);
-  out.resize(size_t(size));
-  if (size > 0 && !f.read(out.data(), size)) {
-    out.clear();
-    return false;
-  }
-  return true;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  if (!ok) out.clear();
+  return ok;
 }
 
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes) {

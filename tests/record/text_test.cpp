@@ -88,5 +88,7 @@ TEST(Files, WriteReadAndExtension) {
   EXPECT_EQ(FileExtensionLower(path), u"zrf");
   EXPECT_EQ(FileExtensionLower(u"dir.v2/file"), u"");
   EXPECT_FALSE(r.Open(u"/nonexistent/x", TextEncoding::Utf8));
+  std::string bytes;
+  EXPECT_FALSE(ReadFileBytes(PathFromNative(dir.string()), bytes));  // a folder, not a file
   std::filesystem::remove_all(dir);
 }

@@ -1,0 +1,396 @@
+#include "record/rules.h"
+
+#include <cstdlib>
+
+#define KING_STEPS -11, -10, -9, -1, 1, 9, 10, 11
+#define GOLD_LIKE {6, {-10, -9, -1, 1, 10, 11}, {}}
+
+const PieceStepRow g_PieceSteps[16] = {
+    {0, {}, {}},
+    {1, {1}, {false}},                                             // pawn
+    {1, {1}, {true}},                                              // lance
+    {2, {-8, 12}, {}},                                             // knight
+    {5, {1, 11, -9, -11, 9}, {}},                                  // silver
+    {6, {1, 11, -9, -10, -1, 10}, {}},                             // gold
+    {4, {-11, -9, 9, 11}, {true, true, true, true}},               // bishop
+    {4, {-10, -1, 1, 10}, {true, true, true, true}},               // rook
+    {8, {KING_STEPS}, {}},                                         // king
+    GOLD_LIKE, GOLD_LIKE, GOLD_LIKE, GOLD_LIKE, GOLD_LIKE,         // promoted 9..13
+    {8, {KING_STEPS}, {true, false, true, false, false, true, false, true}},  // horse
+    {8, {KING_STEPS}, {false, true, false, true, true, false, true, false}},  // dragon
+};
+
+#undef KING_STEPS
+#undef GOLD_LIKE
+
+namespace {
+
+int Rank(int sq) { return g_SquareRank[sq]; }
+int File(int sq) { return g_SquareFile[sq]; }
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+// True when every square strictly between `from` and `target` along `step` is empty.
+bool LineClear(const BoardState& b, int from, int target, int step) {
+  for (int s = from + step; s != target; s += step)
+    if (b.squares[s] != kEmpty) return false;
+  return true;
+}
+
+bool DiagonalAttack(const BoardState& b, int sq, int target) {
+  int df = File(target) - File(sq), dr = Rank(target) - Rank(sq);
+  if (df == 0 || (df != dr && df != -dr)) return false;
+  return LineClear(b, sq, target, Sign(df) * 10 + Sign(dr));
+}
+
+bool StraightAttack(const BoardState& b, int sq, int target) {
+  int df = File(target) - File(sq), dr = Rank(target) - Rank(sq);
+  if ((df != 0) == (dr != 0)) return false;
+  return LineClear(b, sq, target, Sign(df) * 10 + Sign(dr));
+}
+
+// Whether the piece `code` of `side` on `sq` attacks `target` (both real squares).
+bool Attacks(const BoardState& b, int code, int sq, int target, int side) {
+  const bool sente = side == kSente;
+  const int d = target - sq;
+  const int dist = g_SquareDistance[sq][target];
+  switch (CodeWithoutSide(code)) {
+    case kPawn:
+      return target == sq + (sente ? -1 : 1);
+    case kLance:
+      if (File(target) != File(sq)) return false;
+      if (sente ? Rank(target) >= Rank(sq) : Rank(target) <= Rank(sq)) return false;
+      return LineClear(b, sq, target, sente ? -1 : 1);
+    case kKnight:
+      return (File(target) == File(sq) + 1 || File(target) == File(sq) - 1) &&
+             Rank(target) == Rank(sq) + (sente ? -2 : 2);
+    case kSilver:
+      if (dist != 1) return false;
+      return sente ? (Rank(target) < Rank(sq) || d == 11 || d == -9)
+                   : (Rank(target) > Rank(sq) || d == -11 || d == 9);
+    case kGold:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+      if (dist != 1) return false;
+      return sente ? (d != 11 && d != -9) : (d != -11 && d != 9);
+    case kBishop:
+      return DiagonalAttack(b, sq, target);
+    case 14:
+      return dist == 1 || DiagonalAttack(b, sq, target);
+    case kRook:
+      return StraightAttack(b, sq, target);
+    case 15:
+      return dist == 1 || StraightAttack(b, sq, target);
+    case kKing:
+      return dist == 1;
+    default:
+      return false;
+  }
+}
+
+bool InList(const SquareList& list, int sq) {
+  for (int i = 1; i <= list[0]; ++i)
+    if (list[i] == sq) return true;
+  return false;
+}
+
+int KingSquare(const BoardState& b, int side) {
+  int sq = b.squareOfId[side == kSente ? kSenteKingId : kGoteKingId];
+  return IsBoardSquare(sq) ? sq : 0;
+}
+
+}  // namespace
+
+MoveCode BuildMoveCode(const BoardState& board, int from, int toByte) {
+  int to = toByte & 0x7F;
+  int captured = IsBoardSquare(to) && !IsHandCell(from) ? board.squares[to] : 0;
+  return MakeMoveCode(from, toByte, PieceCodeAt(from, board), captured);
+}
+
+void MakeMoveOnBoard(BoardState& b, MoveCode move) {
+  const int from = MoveFrom(move);
+  const int toByte = MoveTo(move);
+  const int to = toByte & 0x7F;
+  if (toByte <= 10 || !IsBoardSquare(to)) return;
+  if (IsBoardSquare(from)) {
+    int code = b.squares[from];
+    if (!IsPiece(code) || from == to) return;
+    if (toByte & kPromoteBit) code |= kPromotedBit;
+    CapturePiece(b, to);
+    const int id = b.idOnSquare[from];
+    b.squares[to] = uint8_t(code);
+    b.idOnSquare[to] = uint8_t(id);
+    if (id != 0) b.squareOfId[id] = uint8_t(to);
+    b.squares[from] = kEmpty;
+    b.idOnSquare[from] = 0;
+  } else if (IsRealHandCell(from)) {
+    DropPieceFromHand(b, PieceCodeAt(from, b), to);
+  }
+}
+
+void UnmakeMoveOnBoard(BoardState& b, MoveCode move) {
+  const int from = MoveFrom(move);
+  const int toByte = MoveTo(move);
+  const int to = toByte & 0x7F;
+  if (toByte < 11 || !IsBoardSquare(to)) return;
+  if (IsBoardSquare(from)) {
+    int piece = b.squares[to];
+    if (!IsPiece(piece) || from == to) return;
+    if (toByte & kPromoteBit) piece &= ~kPromotedBit;
+    const int captured = MoveCaptured(move);
+    // The mover's identity is read before the captured one takes its square.
+    const int moverId = b.idOnSquare[to];
+    b.squares[from] = uint8_t(piece);
+    b.idOnSquare[from] = uint8_t(moverId);
+    if (moverId != 0) b.squareOfId[moverId] = uint8_t(from);
+    b.squares[to] = uint8_t(captured);
+    b.idOnSquare[to] = 0;
+    if (!IsPiece(captured)) return;
+    int capturedId = 0;
+    if (CodeWithoutSide(captured) == kKing) {
+      // A captured king went to the box; no hand took it.
+      int id = (captured & kSenteBit) ? kSenteKingId : kGoteKingId;
+      if (b.squareOfId[id] == 0) capturedId = id;
+    } else {
+      const int h = (captured & kSenteBit) ? 0 : 1;
+      const int kind = KindOf(captured);
+      if (kind != 0 && b.hands[h][kind] > 0) {
+        b.hands[h][0]--;
+        b.hands[h][kind]--;
+        int n = b.handIdCount[kind];
+        if (n > 0) {
+          capturedId = b.handIds[kind][n - 1];
+          b.handIds[kind][n - 1] = 0;
+          b.handIdCount[kind] = n - 1;
+        }
+      }
+    }
+    b.idOnSquare[to] = uint8_t(capturedId);
+    if (capturedId != 0) b.squareOfId[capturedId] = uint8_t(to);
+  } else if (IsRealHandCell(from)) {
+    const int dropped = PieceCodeAt(from, b);
+    if (b.squares[to] != dropped) return;
+    const int kind = KindOf(dropped);
+    const int h = SideIndex(dropped & kSenteBit);
+    const int id = b.idOnSquare[to];
+    b.squares[to] = kEmpty;
+    b.idOnSquare[to] = 0;
+    b.hands[h][0]++;
+    b.hands[h][kind]++;
+    if (id != 0 && b.handIdCount[kind] < 32) {
+      b.handIds[kind][b.handIdCount[kind]++] = id;
+      b.squareOfId[id] = 0;
+    }
+  }
+}
+
+int ListPieceReach(const BoardState& b, int square, int side, SquareList& out) {
+  int n = 0;
+  out[0] = 0;
+  if (square < 0 || square > 99) return 0;
+  const int code = b.squares[square];
+  if (!IsPiece(code)) return 0;
+  const int c = CodeWithoutSide(code);
+  const PieceStepRow& row = g_PieceSteps[c];
+  const int sign = side == kSente ? -1 : 1;
+  const int other = kSente - side;
+  for (int i = 0; i < row.count; ++i) {
+    const int step = row.step[i] * sign;
+    if (c == kKnight) {
+      // Knight steps jump over the wall column; only real jumps count.
+      int s = square + step;
+      if (!IsBoardSquare(s) || Rank(s) - Rank(square) != 2 * sign) continue;
+      int t = b.squares[s];
+      if (t == kEmpty || IsPieceOfSide(t, other)) out[++n] = s;
+      continue;
+    }
+    for (int s = square + step;; s += step) {
+      int t = b.squares[s];
+      if (t == kEmpty) {
+        out[++n] = s;
+        if (!row.slide[i]) break;
+        continue;
+      }
+      if (IsPieceOfSide(t, other)) out[++n] = s;
+      break;
+    }
+  }
+  out[0] = n;
+  return n;
+}
+
+int ListAttackers(const BoardState& b, int target, int side, int limit, SquareList& out) {
+  int n = 0;
+  out[0] = 0;
+  if (!IsBoardSquare(target)) return 0;
+  if (limit > int(out.size()) - 1) limit = int(out.size()) - 1;
+  for (int i = 1; i <= 39 && n < limit; ++i) {
+    const int id = i <= 38 ? i : (side == kSente ? kSenteKingId : kGoteKingId);
+    const int sq = b.squareOfId[id];
+    if (!IsBoardSquare(sq) || sq == target) continue;
+    const int code = b.squares[sq];
+    if (!IsPieceOfSide(code, side)) continue;
+    if (Attacks(b, code, sq, target, side)) out[++n] = sq;
+  }
+  out[0] = n;
+  return n;
+}
+
+int CanDropOn(int code, int side, int square) {
+  if (!IsBoardSquare(square)) return 0;
+  const int rank = square % 10;
+  const bool sente = side == kSente;
+  switch (CodeWithoutSide(code)) {
+    case kPawn:
+    case kLance:
+      return sente ? rank != 1 : rank != 9;
+    case kKnight:
+      return sente ? rank > 2 : rank < 8;
+    default:
+      return 1;
+  }
+}
+
+void ScanPins(BoardState& b, int side, int kingSquare) {
+  static constexpr int kDirections[8] = {-10, -11, -1, 9, 10, 11, 1, -9};
+  PinList& pins = b.pins[SideIndex(side)];
+  pins.count = 0;
+  if (!IsBoardSquare(kingSquare)) return;
+  const int other = kSente - side;
+  for (int dir : kDirections) {
+    int s = kingSquare + dir;
+    while (b.squares[s] == kEmpty) s += dir;
+    if (!IsPieceOfSide(b.squares[s], side)) continue;  // the other side's piece, or a wall
+    const int pinned = s;
+    s += dir;
+    while (b.squares[s] == kEmpty) s += dir;
+    const int code = b.squares[s];
+    if (!IsPieceOfSide(code, other)) continue;
+    const int c = CodeWithoutSide(code);
+    const int mag = std::abs(dir);
+    const bool pins_here = ((c == kRook || c == 15) && (mag == 1 || mag == 10)) ||
+                           ((c == kBishop || c == 14) && (mag == 9 || mag == 11)) ||
+                           (c == kLance && dir == (side == kSente ? -1 : 1));
+    if (pins_here && pins.count < 8) pins.entry[pins.count++] = {pinned, mag, s};
+  }
+}
+
+void UpdatePinLists(BoardState& b) {
+  for (int side : {kGote, kSente}) {
+    const int sq = KingSquare(b, side);
+    if (sq != 0 && b.squares[sq] == (side | kKing))
+      ScanPins(b, side, sq);
+    else
+      b.pins[SideIndex(side)].count = 0;
+  }
+}
+
+int IsDropPawnMate(int to, BoardState& b, int from) {
+  if (!IsRealHandCell(from) || !IsBoardSquare(to)) return 0;
+  const int pawn = PieceCodeAt(from, b);
+  if (CodeWithoutSide(pawn) != kPawn) return 0;
+  const int side = pawn & kSenteBit;
+  const int opponent = kSente - side;
+  const int kingSquare = to + (side == kSente ? -1 : 1);
+  if (!IsBoardSquare(kingSquare) || b.squares[kingSquare] != (opponent | kKing)) return 0;
+
+  SquareList list;
+  const int defenders = ListAttackers(b, to, opponent, 10, list);
+  const PinList& pins = b.pins[SideIndex(opponent)];
+  for (int i = 1; i <= defenders; ++i) {
+    const int sq = list[i];
+    if (sq == kingSquare) continue;
+    bool pinnedAside = false;
+    for (int p = 0; p < pins.count; ++p)
+      if (pins.entry[p].pinned == sq && pins.entry[p].magnitude != std::abs(GetSquareStep(to, sq)))
+        pinnedAside = true;
+    if (!pinnedAside) return 0;
+  }
+
+  const uint8_t savedTo = b.squares[to];
+  b.squares[to] = uint8_t(pawn);
+  SquareList reach;
+  const int n = ListPieceReach(b, kingSquare, opponent, reach);
+  // The king stays on its square: a line through it to a square behind would
+  // mean the king was in check before the drop, which play never leaves.
+  int mate = 1;
+  for (int i = 1; i <= n && mate; ++i)
+    if (ListAttackers(b, reach[i], side, 1, list) == 0) mate = 0;
+  b.squares[to] = savedTo;
+  return mate;
+}
+
+int CheckMoveLegal(int to, int from, BoardState& b, int side) {
+  // 1-3: the source and its piece.
+  if (from < 11) return kMoveNoSource;
+  const bool drop = from >= 100;
+  if (drop && !IsRealHandCell(from)) return (from >= 0x80 && from <= 0x9F) ? kMoveNoPiece : kMoveNoSource;
+  const int piece = drop ? PieceCodeAt(from, b) : b.squares[from];
+  if (piece == kEmpty) return kMoveNoPiece;
+  if (piece == kWall || (piece & kSenteBit) != side) return kMoveNotOwnPiece;
+  // 4-6: promotion on a drop, the destination.
+  const bool promote = (to & kPromoteBit) != 0;
+  if (promote && drop) return kMovePromoteNotAllowed;
+  to &= ~kPromoteBit;
+  if (to < 11 || to > 99 || !IsBoardSquare(to)) return kMoveOffBoard;
+  if (IsPieceOfSide(b.squares[to], side)) return kMoveOntoOwnPiece;
+
+  if (drop) {
+    // 7: drops.
+    if (b.squares[to] != kEmpty) return kMoveDropOccupied;
+    const int kind = KindOf(piece);
+    if (b.hands[(from & 0x10) ? 1 : 0][kind] == 0) return kMoveNotInHand;
+    if (!CanDropOn(kind, side, to)) return kMoveDropDeadSquare;
+    if (kind == kPawn) {
+      const int file = to / 10 * 10;
+      for (int r = 1; r <= 9; ++r)
+        if (b.squares[file + r] == (side | kPawn)) return kMoveDoublePawn;
+      UpdatePinLists(b);
+      if (IsDropPawnMate(to, b, from)) return kMoveDropPawnMate;
+    }
+  } else {
+    // 8: board moves.
+    const int kind = GetPromotionKind(to, piece, from);
+    if (kind == 2 && !promote) return kMoveMustPromote;
+    if (kind == 0 && promote) return kMovePromoteNotAllowed;
+    if (CodeWithoutSide(piece) == kKnight &&
+        ((Rank(from) == 1 && Rank(to) == 9) || (Rank(from) == 9 && Rank(to) == 1)))
+      return kMoveUnreachable;
+    SquareList reach;
+    ListPieceReach(b, from, side, reach);
+    if (!InList(reach, to)) return kMoveUnreachable;
+  }
+
+  // 9-10: the mover's own king after the move.
+  const int kingSquare = KingSquare(b, side);
+  if (kingSquare == 0) return kMoveLegal;
+  const uint8_t savedFrom = drop ? 0 : b.squares[from];
+  const uint8_t savedTo = b.squares[to];
+  if (!drop) b.squares[from] = kEmpty;
+  b.squares[to] = uint8_t(piece);
+  SquareList list;
+  const int target = (!drop && from == kingSquare) ? to : kingSquare;
+  const int attackers = ListAttackers(b, target, kSente - side, 1, list);
+  if (!drop) b.squares[from] = savedFrom;
+  b.squares[to] = savedTo;
+  return attackers ? kMoveLeavesKingAttacked : kMoveLegal;
+}
+
+int GetPromotionKind(int to, int piece, int from) {
+  if (!IsBoardSquare(from) || to < 0 || to > 99) return 0;
+  if (!IsPiece(piece) || (piece & kPromotedBit) || KindOf(piece) == kGold || KindOf(piece) == 0) return 0;
+  const int kind = KindOf(piece);
+  const int tr = Rank(to), fr = Rank(from);
+  if (piece & kSenteBit) {
+    if (!((tr >= 1 && tr <= 3) || (fr >= 1 && fr <= 3))) return 0;
+    if ((kind == kPawn || kind == kLance) && tr == 1) return 2;
+    if (kind == kKnight && tr >= 1 && tr <= 2) return 2;
+    return 1;
+  }
+  if (!(tr >= 7 || fr >= 7)) return 0;
+  if ((kind == kPawn || kind == kLance) && tr == 9) return 2;
+  if (kind == kKnight && tr >= 8) return 2;
+  return 1;
+}
