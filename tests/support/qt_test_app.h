@@ -2,6 +2,8 @@
 // home for each test: settings profile, data folder and runtime folder in a
 // temporary folder of their own.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -11,16 +13,33 @@
 #include <cstdlib>
 #include <memory>
 
-inline QApplication* EnsureQtApp() {
-  static int argc = 1;
-  static char arg0[] = "narvo-test";
-  static char* argv[] = {arg0, nullptr};
-  static QApplication* app = [] {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return new QApplication(argc, argv);
-  }();
-  return app;
-}
+// Made before the first test and deleted after the last, so that the
+// libraries behind Qt (fonts above all) release what they hold.
+class QtTestEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override { Make(); }
+  void TearDown() override {
+    delete app_;
+    app_ = nullptr;
+  }
+  static QApplication* Make() {
+    static int argc = 1;
+    static char arg0[] = "narvo-test";
+    static char* argv[] = {arg0, nullptr};
+    if (!app_) {
+      if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      app_ = new QApplication(argc, argv);
+    }
+    return app_;
+  }
+
+private:
+  static inline QApplication* app_ = nullptr;
+};
+inline ::testing::Environment* const g_qtTestEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
+
+inline QApplication* EnsureQtApp() { return QtTestEnvironment::Make(); }
 
 // Points the profile, XDG_DATA_HOME and XDG_RUNTIME_DIR into a fresh folder
 // for as long as it lives.

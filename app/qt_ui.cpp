@@ -1,0 +1,72 @@
+#include "app/qt_ui.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/main_frame.h"
+#include "app/narvo_app.h"
+#include "settings/env.h"
+
+int QtUi::MessageBox(const std::u16string& text, const std::u16string& caption, int flags) {
+  QMessageBox box(g_pMainFrame ? static_cast<QWidget*>(g_pMainFrame) : QApplication::activeWindow());
+  box.setWindowTitle(QString::fromStdU16String(caption.empty() ? g_szAppTitle : caption));
+  box.setText(QString::fromStdU16String(text));
+  switch (flags & 0xF0) {
+    case kMbIconError: box.setIcon(QMessageBox::Critical); break;
+    case kMbIconQuestion: box.setIcon(QMessageBox::Question); break;
+    case kMbIconWarning: box.setIcon(QMessageBox::Warning); break;
+    case kMbIconInformation: box.setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  struct Button {
+    QMessageBox::StandardButton button;
+    int answer;
+  };
+  std::vector<Button> buttons;
+  int escape;  // the answer when the box is closed without a button
+  switch (flags & 0xF) {
+    case kMbOkCancel:
+      buttons = {{QMessageBox::Ok, kIdOk}, {QMessageBox::Cancel, kIdCancel}};
+      escape = kIdCancel;
+      break;
+    case kMbYesNoCancel:
+      buttons = {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo}, {QMessageBox::Cancel, kIdCancel}};
+      escape = kIdCancel;
+      break;
+    case kMbYesNo:
+      buttons = {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo}};
+      escape = kIdNo;
+      break;
+    default:
+      buttons = {{QMessageBox::Ok, kIdOk}};
+      escape = kIdOk;
+      break;
+  }
+  for (const Button& b : buttons) {
+    QPushButton* p = box.addButton(b.button);
+    if (b.button == QMessageBox::Yes) p->setText(QStringLiteral("はい(&Y)"));
+    if (b.button == QMessageBox::No) p->setText(QStringLiteral("いいえ(&N)"));
+    if (b.button == QMessageBox::Cancel) p->setText(QStringLiteral("キャンセル"));
+  }
+  size_t def = (flags & kMbDefButton2) && buttons.size() > 1 ? 1 : 0;
+  box.setDefaultButton(buttons[def].button);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const Button& b : buttons)
+    if (clicked && box.standardButton(clicked) == b.button) return b.answer;
+  return escape;
+}
+
+void QtUi::SetStatusText(const std::u16string& text) {
+  if (g_pMainFrame) g_pMainFrame->SetStatusText(QString::fromStdU16String(text));
+}
+
+void QtUi::PlayWarningSound() {
+  if (g_bWarningSound) QApplication::beep();
+}
+
+void InstallQtUi() {
+  static QtUi ui;
+  if (&Ui() != &ui) SetUi(&ui);
+}

@@ -1,0 +1,75 @@
+// The Qt message boxes: caption, icon, buttons and the answer each button
+// gives, the default button, and closing a box without a button.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/qt_ui.h"
+#include "tests/support/qt_test_app.h"
+
+namespace {
+
+struct Seen {
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;
+  QString defaultButton;
+};
+
+// Answers the next box by pressing the button whose text starts with `press`,
+// or by Escape when press is empty.
+int Answer(int flags, const std::u16string& caption, const QString& press, Seen& seen) {
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen.title = box->windowTitle();
+    seen.text = box->text();
+    seen.icon = box->icon();
+    for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
+    if (box->defaultButton()) seen.defaultButton = box->defaultButton()->text();
+    if (press.isEmpty()) {
+      box->reject();
+      return;
+    }
+    for (QAbstractButton* b : box->buttons())
+      if (b->text().startsWith(press)) b->click();
+  });
+  return QtUi().MessageBox(u"本文", caption, flags);
+}
+
+TEST(QtUi, ButtonsAnswersAndCaption) {
+  EnsureQtApp();
+  struct Case {
+    int flags;
+    const char16_t* caption;
+    const char* press;
+    int answer;
+    QMessageBox::Icon icon;
+    int buttonCount;
+    const char* defaultButton;
+  } cases[] = {
+      {kMbOk | kMbIconError, u"", "OK", kIdOk, QMessageBox::Critical, 1, "OK"},
+      {kMbOk | kMbIconWarning, u"警告", "", kIdOk, QMessageBox::Warning, 1, "OK"},
+      {kMbYesNo | kMbIconQuestion, u"終了確認", "いいえ", kIdNo, QMessageBox::Question, 2, "はい"},
+      {kMbYesNo | kMbDefButton2, u"", "はい", kIdYes, QMessageBox::NoIcon, 2, "いいえ"},
+      {kMbYesNo, u"", "", kIdNo, QMessageBox::NoIcon, 2, "はい"},
+      {kMbYesNoCancel | kMbIconQuestion, u"棋譜保存", "キャンセル", kIdCancel, QMessageBox::Question, 3, "はい"},
+      {kMbYesNoCancel, u"", "", kIdCancel, QMessageBox::NoIcon, 3, "はい"},
+      {kMbOkCancel | kMbIconInformation, u"", "OK", kIdOk, QMessageBox::Information, 2, "OK"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.flags) + " " + c.press);
+    Seen seen;
+    EXPECT_EQ(Answer(c.flags, c.caption, QString::fromUtf8(c.press), seen), c.answer);
+    EXPECT_EQ(seen.title, QString::fromStdU16String(*c.caption ? c.caption : u"Sorvane"));
+    EXPECT_EQ(seen.text, QString::fromUtf16(u"本文"));
+    EXPECT_EQ(seen.icon, c.icon);
+    EXPECT_EQ(seen.buttons.size(), c.buttonCount);
+    EXPECT_TRUE(seen.defaultButton.startsWith(QString::fromUtf8(c.defaultButton)));
+  }
+}
+
+}  // namespace
