@@ -183,10 +183,11 @@ void CutToCapacity(std::u16string& text, size_t capacity) {
 
 namespace {
 
-// What a number read from the file may become. kNone keeps it (a byte keeps
-// it modulo 256); kClamp pulls it into lo..hi, the range the settings pages
-// accept; kEnum puts back the default for a value that is no choice of the
-// setting, so a hand-edited file can never index past a table.
+// What a number read from the file may become. A byte first keeps the value
+// modulo 256, as the file has always meant; then kNone keeps it, kClamp pulls
+// it into lo..hi, the range the settings pages accept, and kEnum puts back the
+// default for a value that is no choice of the setting, so a hand-edited file
+// can never index past a table.
 enum class Range { kNone, kClamp, kEnum };
 
 struct NumField {
@@ -207,6 +208,7 @@ struct NumField {
   void Store(long long v) const {
     if (v > INT_MAX) v = INT_MAX;
     if (v < INT_MIN) v = INT_MIN;
+    if (isByte) v = static_cast<unsigned char>(static_cast<int>(v));
     if (range == Range::kClamp) {
       if (v < lo) v = lo;
       if (v > hi) v = hi;
@@ -389,7 +391,7 @@ std::vector<EnvItem> BuildTable() {
   t.Byte(u"棋譜読込選択", 5, &g_bAskReplayOnLoad, 0, u"\t# 再現、再開 (0:しない,1:する)");
   t.Int(u"棋譜読込局面", 5, &g_nLoadPosition, 0, u"", E, 0, 4);
   t.Byte(u"ルール確認", 7, &g_bCheckRules, 1, kYesNo);
-  t.Byte(u"再現速度", 9, &g_nReplaySpeed, 5, u"\t# ×0.1秒", C, 0, 255);
+  t.Byte(u"再現速度", 9, &g_nReplaySpeed, 5, u"\t# ×0.1秒");
   t.Int(u"アニメ速度", 7, &g_nAnimationSpeed, 1, kTab, E, 0, 3);
   t.Int(u"コメント停止", 5, &g_nStopAtComment, 2, kTab, E, 0, 2);
   t.Int(u"コメント待ち時間", 1, &g_nCommentWaitMs, 1000, u"\t# (ms)", C, 0, 1000000);
@@ -469,7 +471,8 @@ std::vector<EnvItem> BuildTable() {
   t.Int(u"棋譜最終手の打", 3, &g_bDropMarkOnLast, 0, kTab);
   t.Int(u"消費時間０", 7, &g_bWriteZeroTimes, 0, kTab);
   t.Byte(u"ZR2カラム", 8, &g_nZr2MovesPerLine, 6, u"\t# 出力の手数／行");
-  t.Byte(u"ZR2形式", 10, &g_nZr2Style, 2, u"\t# (0:従来,1:数伝,2:伝△,3:伝▽)", E, 0, 3);
+  // No range: 4 and above are a style of their own (display notation).
+  t.Byte(u"ZR2形式", 10, &g_nZr2Style, 2, u"\t# (0:従来,1:数伝,2:伝△,3:伝▽)");
   t.Int(u"ZR2半角形式", 6, &g_bZr2HalfWidth, 0, kTab);
   t.Int(u"ZR2半角カラム", 4, &g_nZr2HalfWidthMovesPerLine, 8, u"\t# 出力の手数／行", C, 0, INT_MAX);
   t.Int(u"ZRF時間省略", 6, &g_bZrfOmitTimes, 0, kTab);

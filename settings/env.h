@@ -200,7 +200,7 @@ extern int g_nDragonGlyph;                   // 棋譜竜表記: 0
 extern int g_bDropMarkOnLast;                // 棋譜最終手の打: 0
 extern int g_bWriteZeroTimes;                // 消費時間０: 0
 extern unsigned char g_nZr2MovesPerLine;     // ZR2カラム: 6
-extern unsigned char g_nZr2Style;            // ZR2形式: 2 (0..3)
+extern unsigned char g_nZr2Style;            // ZR2形式: 2 (0..3; 4 and above: display notation)
 extern int g_bZr2HalfWidth;                  // ZR2半角形式: 0
 extern int g_nZr2HalfWidthMovesPerLine;      // ZR2半角カラム: 8
 extern int g_bZrfOmitTimes;                  // ZRF時間省略: 0
@@ -249,9 +249,10 @@ void ResetEnvDefaults();
 // Reads the settings file at path into the globals: only the keys it holds
 // change, the last of repeated keys winning; unknown keys and malformed lines
 // are passed over. Lines are taken whole, whatever their length; texts are
-// cut to their capacity. Numbers outside what the settings pages accept are
-// pulled into range (counts, sizes, waits) or give the default (choices such
-// as 指し手表記 or 駒の種類); 棋譜最大サイズ of 0 or less keeps the limit.
+// cut to their capacity. Byte settings keep their number modulo 256; numbers
+// outside what the settings pages accept are then pulled into range (counts,
+// sizes, waits) or give the default (choices such as 指し手表記 or 駒の種類);
+// 棋譜最大サイズ of 0 or less keeps the limit.
 // Then 棋譜パス, 通信パス and g_szPositionFolder are normalised.
 // 0 when the file was read (whatever its content), -1 when it cannot be
 // opened (nothing changes then).

@@ -370,11 +370,15 @@ TEST_F(EnvTest, ParsingRules) {
       {"max size taken", u"棋譜最大サイズ : 20000",
        [] { return g_nMaxRecordSize == 20000 && g_nMaxRecordSizeAtStart == 20000; }},
       {"wrap column zero", u"コメント改行桁 : 0", [] { return g_nCommentWrapColumn == 1; }},
-      {"replay speed", u"再現速度 : 300", [] { return g_nReplaySpeed == 255; }},
+      {"replay speed modulo", u"再現速度 : 300", [] { return g_nReplaySpeed == 44; }},
       {"name chars", u"印刷先手名字数 : 51", [] { return g_nPrintBlackNameChars == 50; }},
       {"notation in range", u"指し手表記 : 3", [] { return g_nMoveNotation == 3; }},
       {"notation out of range", u"指し手表記 : 258", [] { return g_nMoveNotation == 2; }},
       {"notation negative", u"指し手表記 : -1", [] { return g_nMoveNotation == 2; }},
+      {"notation wraps into range", u"指し手表記 : 259", [] { return g_nMoveNotation == 3; }},
+      {"sound wraps out of range", u"駒音種類 : 261", [] { return g_nPieceSound == 2; }},
+      {"zr2 display style", u"ZR2形式 : 4", [] { return g_nZr2Style == 4; }},
+      {"zr2 style kept", u"ZR2形式 : 9", [] { return g_nZr2Style == 9; }},
       {"piece set", u"駒の種類 : 2", [] { return g_nPieceSet == 5; }},
       {"board kind", u"盤の種類 : 3", [] { return g_nBoardKind == 0; }},
       {"last move mark", u"最終駒表示 : 4", [] { return g_nLastMoveMark == 2; }},
@@ -456,6 +460,38 @@ TEST_F(EnvTest, ParsingRules) {
   Read(u"ルール確認 : 0\r\n");
   g_bCheckRules = 1;
   EXPECT_EQ(FormatEnvFile(), DefaultFileText());
+}
+
+TEST_F(EnvTest, EmptyQuotedValueKeepsOnlyTheFolderAndProgramKeys) {
+  struct Case {
+    const char16_t* key;
+    std::u16string* text;
+    bool keeps;
+  };
+  const Case cases[] = {
+      {u"棋譜パス", &g_szRecordFolder, true},
+      {u"通信パス", &g_szCommFolder, true},
+      {u"ユーザWAVE", &g_szUserWave, true},
+      {u"棋譜保存初期名", &g_szDefaultSaveName, true},
+      {u"棋譜データベース", &g_szRecordDbProgram, true},
+      {u"詰将棋データベース", &g_szProblemDbProgram, true},
+      {u"メール追加名", &g_szMailAppendName, true},
+      {u"駒BMP", &g_szPieceBmpFile, false},
+      {u"ツールメニュー2", &g_szToolMenu[1], false},
+      {u"ツールコマンド1", &g_szToolCommand[0], false},
+      {u"ツール引数1", &g_szToolArgs[0], false},
+      {u"Iメール宛先", &g_szNetMailTo, false},
+      {u"Iメール本文", &g_szNetMailBody, false},
+      {u"メール書式１", &g_szMailFormat1, false},
+  };
+  for (const Case& c : cases) {
+    for (const char16_t* rest : {u" :", u" : ", u" :\t"}) {
+      ResetEnvDefaults();
+      *c.text = u"/old/";
+      Read(std::u16string(c.key) + rest + u"\n");
+      EXPECT_EQ(*c.text, c.keeps ? u"/old/" : u"") << Utf16ToUtf8(c.key) << " [" << Utf16ToUtf8(rest) << "]";
+    }
+  }
 }
 
 TEST_F(EnvTest, LongLinesAreReadWhole) {
