@@ -42,7 +42,8 @@ inline bool IsBoardSquare(int sq) { return sq >= 11 && sq <= 99 && sq % 10 != 0;
 inline int HandCellOf(int side, int kind) { return (side == kSente ? 0x90 : 0x80) | kind; }
 inline bool IsHandCell(int cell) { return cell >= 100; }
 inline bool IsRealHandCell(int cell) {
-  return (cell & 0xE8) == 0x80 && (cell & 7) != 0;
+  // Bits 7 and 4 and the kind only: no wider int slips through as a byte.
+  return (cell & ~0x17) == 0x80 && (cell & 7) != 0;
 }
 
 // ---- Identities ---------------------------------------------------------

@@ -149,7 +149,13 @@ std::string Utf16ToAnsi(std::u16string_view text) {
       char16_t c;
       std::memcpy(&c, in, 2);
       size_t skip = 2;
-      if (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) skip = 4;
+      if (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) {
+        // Only a real pair is skipped whole; a lone high surrogate must not
+        // take the character after it along.
+        char16_t next;
+        std::memcpy(&next, in + 2, 2);
+        if (next >= 0xDC00 && next <= 0xDFFF) skip = 4;
+      }
       out.push_back('?');
       in += skip;
       inLeft -= skip < inLeft ? skip : inLeft;
@@ -200,8 +206,14 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
       ++p;
       prec = 0;
       if (*p == u'*') {
+        // A negative precision counts as none, as in printf.
         prec = va_arg(ap, int);
-        spec += std::to_string(prec);
+        if (prec < 0) {
+          spec.pop_back();
+          prec = -1;
+        } else {
+          spec += std::to_string(prec);
+        }
         ++p;
       } else {
         while (*p >= u'0' && *p <= u'9') { prec = prec * 10 + (*p - u'0'); spec.push_back(char(*p++)); }

@@ -255,6 +255,8 @@ TEST(BoardQueries, CompareAndPieceCodeAt) {
   EXPECT_EQ(PieceCodeAt(0x87, a), 0x07);
   EXPECT_EQ(PieceCodeAt(0x88, a), 0);
   EXPECT_EQ(PieceCodeAt(100, a), 0);
+  EXPECT_EQ(PieceCodeAt(0x191, a), 0);  // wider than a byte: no hand cell
+  EXPECT_EQ(PieceCodeAt(-0x6F, a), 0);
   EXPECT_EQ(PieceCodeAt(82, a), 0x07);
   EXPECT_EQ(PieceCodeAt(20, a), 255);
 }

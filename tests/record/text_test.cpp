@@ -39,6 +39,8 @@ TEST(Ansi, Cp932Mapping) {
 TEST(Ansi, UnmappableAndInvalid) {
   EXPECT_EQ(Utf16ToAnsi(u"a☗b☖c"), "a?b?c");
   EXPECT_EQ(Utf16ToAnsi(u"x\U0001F600y"), "x?y");
+  // A lone surrogate is one '?' and never takes its neighbour along.
+  EXPECT_EQ(Utf16ToAnsi(std::u16string{u'\xD800', u'A', u'\xDC00', u'B', u'\xD800'}), "?A?B?");
   EXPECT_EQ(AnsiToUtf16("a\x81"), u"a\uFFFD");       // lead byte without trail
 
   EXPECT_NE(AnsiToUtf16("\xA0").find(u'\uFFFD'), std::u16string::npos);
@@ -55,6 +57,8 @@ TEST(Format, PrintfForUtf16) {
             u"第07手目 歩|ab  |  cd|%");
   EXPECT_EQ(FormatU16(u"%ld %x %.2f %5.3s", 123456789L, 255, 1.5, u"abcdef"),
             u"123456789 ff 1.50   abc");
+  // A negative precision through * counts as none.
+  EXPECT_EQ(FormatU16(u"[%.*d|%.*s|%*d]", -3, 42, -1, u"abc", -4, 7), u"[42|abc|7   ]");
 }
 
 TEST(Lines, MixedLineEnds) {
