@@ -29,9 +29,22 @@ const HeaderItemInfo g_HeaderItems[20] = {
     {u"備考", &RecordHeader::notes},
 };
 
+namespace {
+
+// Cuts to the capacity without leaving half of a surrogate pair at the end,
+// which would be written to a file as a replacement character.
+void CutKeepingPairs(std::u16string& text, size_t capacity) {
+  size_t before = text.size();
+  CutToCapacity(text, capacity);
+  if (text.size() < before && !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
+    text.pop_back();
+}
+
+}  // namespace
+
 void SetHeaderText(std::u16string& field, std::u16string_view text, size_t capacity) {
   field.assign(text);
-  CutToCapacity(field, capacity);
+  CutKeepingPairs(field, capacity);
 }
 
 void ClearRecordHeader(GameRecord& record) {
@@ -136,7 +149,7 @@ int SetBookmark(GameRecord& record, int node, std::u16string_view name) {
   const RecordNode& n = record.pool[node];
   if (node != 0 && n.from == 0 && n.to == 0) return -4;  // a free node
   std::u16string cut(name);
-  CutToCapacity(cut, kBookmarkNameCapacity);
+  CutKeepingPairs(cut, kBookmarkNameCapacity);
   // An empty name would be written as a bare "&", which reading skips.
   if (cut.empty()) return -3;
   int named = FindEntryByName(record, cut);

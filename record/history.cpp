@@ -10,9 +10,13 @@ namespace {
 
 int HistoryLimit() { return std::clamp(g_nHistorySize, 0, kHistoryMaxEntries); }
 
+// Never leaves half of a surrogate pair at the end: the file would get a
+// replacement character and the entry would no longer match its text.
 std::u16string Cut(std::u16string_view text) {
   std::u16string s(text);
   CutToCapacity(s, kHistoryEntryCapacity);
+  if (s.size() < text.size() && !s.empty() && s.back() >= 0xD800 && s.back() <= 0xDBFF)
+    s.pop_back();
   return s;
 }
 

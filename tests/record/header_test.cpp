@@ -10,6 +10,12 @@
 
 namespace {
 
+std::u16string Repeat(std::u16string_view s, int n) {
+  std::u16string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
 TEST(TimeLimit, ParsesMinutesAndHours) {
   struct Case {
     std::u16string text;
@@ -40,9 +46,19 @@ TEST(Header, ClearKeepsThePlayers) {
   EXPECT_EQ(h.userItems[4], u"");
   EXPECT_EQ(h.firstPlayer, u"先手");
   EXPECT_EQ(h.secondShortName, u"後");
-  std::u16string item;
-  SetHeaderText(item, std::u16string(150, u'x'));
-  EXPECT_EQ(item.size(), kHeaderItemCapacity - 1);
+  struct Cut {
+    std::u16string text;
+    std::u16string stored;
+  } cuts[] = {
+      {std::u16string(150, u'x'), std::u16string(101, u'x')},
+      // A pair that would be split at the limit goes whole.
+      {u"a" + Repeat(u"\U0002000B", 60), u"a" + Repeat(u"\U0002000B", 50)},
+  };
+  for (const Cut& c : cuts) {
+    std::u16string item;
+    SetHeaderText(item, c.text);
+    EXPECT_EQ(item, c.stored);
+  }
 }
 
 class BookmarkTest : public ::testing::Test {
@@ -82,6 +98,9 @@ TEST_F(BookmarkTest, NamesAreUniqueAndOnePerNode) {
   // Names are cut to 255 units; empty names and missing nodes are refused.
   EXPECT_EQ(SetBookmark(g_Record, 4, std::u16string(300, u'長')), 0);
   EXPECT_EQ(std::u16string(GetBookmarkName(4)).size(), 255u);
+  EXPECT_EQ(SetBookmark(g_Record, 6, Repeat(u"\U0002000B", 150)), 0);
+  EXPECT_EQ(std::u16string(GetBookmarkName(6)), Repeat(u"\U0002000B", 127))
+      << "no half pair at the end";
   EXPECT_EQ(SetBookmark(g_Record, 5, u""), -3);
   EXPECT_EQ(SetBookmark(g_Record, 1, u""), -3);
   EXPECT_EQ(std::u16string(GetBookmarkName(1)), u"開始");

@@ -73,6 +73,16 @@ TEST_F(HistoryTest, AddMovesOrInserts) {
   EXPECT_EQ(AddHistoryItem(longText, list), 1);
   EXPECT_EQ(HistoryContains(list, longText), 1);
   EXPECT_EQ(list.entries[1], u"x");
+  // Cut between whole pairs, so the entry saves and loads as it was.
+  std::u16string pairs;
+  for (int i = 0; i < 300; ++i) pairs += u"\U0002000B";
+  EXPECT_EQ(AddHistoryItem(pairs, list), 2);
+  EXPECT_EQ(list.entries[0], pairs.substr(0, 510));
+  ASSERT_EQ(SaveHistory(list), 0);
+  HistoryList loaded(u"棋戦");
+  ASSERT_EQ(LoadHistory(loaded), 0);
+  EXPECT_EQ(loaded.entries[0], list.entries[0]);
+  EXPECT_EQ(AddHistoryItem(pairs, loaded), 1);
 
   g_nHistorySize = 3;
   HistoryList small(u"戦型");

@@ -3,12 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "record/board.h"
 #include "record/rules.h"
 #include "tests/support/recording_ui.h"
+
+namespace {
+// While above 0, the next nothrow array allocations fail: the record's
+// allocations report a lack of memory instead of throwing.
+int g_failNothrowArrays = 0;
+}  // namespace
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (g_failNothrowArrays > 0) {
+    --g_failNothrowArrays;
+    return nullptr;
+  }
+  try {
+    return ::operator new[](size);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 namespace {
 
@@ -253,6 +272,13 @@ TEST_F(RecordTest, InitFailureShowsTheMessage) {
   EXPECT_EQ(GetNodeAtMove(0), nullptr);
   EXPECT_EQ(InitRecordPool(), 0);
   EXPECT_EQ(g_Record.poolCapacity, saved);
+  // A pool the allocator cannot give.
+  g_failNothrowArrays = 1;
+  EXPECT_EQ(InitRecordPool(g_Record, 64), -1);
+  g_failNothrowArrays = 0;
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text, u"メモリ不足です。");
+  EXPECT_EQ(g_Record.pool, nullptr);
 }
 
 TEST_F(RecordTest, NavigationAlongTheCurrentLine) {
@@ -469,6 +495,28 @@ TEST_F(RecordTest, CommentsAndTheirLimit) {
       EXPECT_EQ(now, before);
     }
   }
+
+  // No memory for the joined text: the node keeps what it had.
+  for (const char16_t* had : {u"old\n", static_cast<const char16_t*>(nullptr)}) {
+    SCOPED_TRACE(had ? "with a comment" : "without one");
+    RecordNode* n = GetNodeAtMove(2);
+    FreeNodeComment(g_Record, n);
+    if (had) {
+      ASSERT_EQ(AppendComment(g_Record, 2, had), 0);
+    }
+    int before = g_Record.changeCount;
+    g_failNothrowArrays = 1;
+    EXPECT_EQ(AppendComment(g_Record, 2, u"new"), -1);
+    g_failNothrowArrays = 0;
+    EXPECT_EQ(g_Record.changeCount, before);
+    if (had) {
+      ASSERT_NE(n->comment, nullptr);
+      EXPECT_EQ(std::u16string(n->comment), had);
+    } else {
+      EXPECT_EQ(n->comment, nullptr);
+    }
+  }
+  FreeNodeComment(g_Record, GetNodeAtMove(2));
 
   AppendComment(g_Record, 2, u"two");
   AppendComment(g_Record, 3, u"three");
