@@ -285,6 +285,11 @@ TEST_F(NotationTest, DisplayFormWithSourceSquares) {
   // Candidate moves on the position now shown (after 投了 the first player is to move).
   EXPECT_EQ(FormatCandidateMove(33 | kPromoteBit, 55), u"▲３三角成(55)");
   EXPECT_EQ(FormatCandidateMove(45, 0x86), u"▽４五角打");
+
+  // Promoted names and the dragon glyph as in the record form.
+  EXPECT_EQ(FormatMoveDisplayCore(kSenteBit | 10, 23, 22, 22), u"同　成香(23)");
+  g_nDragonGlyph = 1;
+  EXPECT_EQ(FormatMoveDisplayCore(15, 82, 83, 0), u"８三竜(82)");
 }
 
 TEST_F(NotationTest, ParsersTakeEveryVariantGlyph) {
@@ -343,6 +348,10 @@ TEST_F(NotationTest, SourceOfAmbiguousMoves) {
       {"a lance does not jump", "L29 p26", kS | kLance, 23, u"", 0, u""},
       {"only the piece named", "G58 S48", kS | kSilver, 47, u"", 48, u""},
       {"a word that fits nobody", "G58 G48", kS | kGold, 47, u"引", 0, u""},
+      {"行 reads as 上", "S66 S64", kS | kSilver, 55, u"行", 66, u""},
+      {"a word with 成 passes over a piece that cannot promote", "S35 S33", kS | kSilver, 44,
+       u"右成", 33, u"成"},
+      {"the same word without it", "S35 S33", kS | kSilver, 44, u"右", 35, u""},
       {"pair of dragons by file, first player", "+R82 +R22", kS | 15, 52, u"右", 22, u""},
       {"pair of dragons by file, second player", "+r82 +r22", 15, 52, u"右", 82, u""},
   };
