@@ -467,6 +467,9 @@ int PlayMoveIntoRecord(BoardState& board, GameRecord& record, const BoardState& 
   if (!IsHandCell(from) && !IsBoardSquare(from)) {
     std::u16string_view r = rest;
     from = ParseRelativeWord(r, board, toByte, piece);
+    // A relative word names a piece on the board: no such piece is a bad
+    // move, never a drop from the hand.
+    if (from == 0 && r.size() != rest.size()) return -1;
     if (StartsWith(u"成", r)) promote = true;
     if (g_bCheckRules && from != 0 && !promote && IsRestEmpty(r) &&
         GetPromotionKind(dest, piece, from) == 1) {

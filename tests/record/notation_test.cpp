@@ -490,6 +490,7 @@ TEST_F(NotationTest, ImpossibleMovesAreRefusedAndChangeNothing) {
       {"gold promotes", "K59 k51 G24", "-", 24, 23 | kPromoteBit, kGold, u""},
       {"silver promotes outside the zone", "K59 k51 S56", "-", 56, 45 | kPromoteBit, kSilver, u""},
       {"word names a promotion nobody can make", "K59 k51 G24", "-", 0, 23, kGold, u"成"},
+      {"relative word but no board piece, one in hand", "K59 k51 S99", "S", 0, 55, kSilver, u"右"},
       {"king is captured", "K59 k51 R58", "-", 58, 51, kRook, u""},
       {"piece code 0", "K59 k51", "S", 0x94, 55, 0, u""},
       {"end code 3", "K59 k51", "-", kEndFrom, 3, 0, u""},
