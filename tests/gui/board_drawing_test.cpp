@@ -329,6 +329,9 @@ TEST_F(BoardDrawingTest, ManyPiecesInHand) {
   ASSERT_EQ(AddHandPieces(g_Board, kGote, kRook, 2), kPieceSetOk);
   IdentifyHandicap(g_Board);
   MaybeSave(Render(), "many-in-hand");
+  g_bBoardFlipped = 1;
+  MaybeSave(Render(), "many-in-hand-flipped");
+  g_bBoardFlipped = 0;
 
   InstallSyntheticPieces();
   QImage img = Render();
@@ -356,6 +359,23 @@ TEST_F(BoardDrawingTest, ManyPiecesInHand) {
   EXPECT_EQ(rook, HandSlotPos(c, 1, false));
   EXPECT_EQ(img.pixel(rook.x + 5, rook.y + 5), SyntheticColour(1, 7, 5));
   EXPECT_EQ(img.pixel(rook.x + HandCopyStep(c, kRook, 2) + c.w - 1, rook.y + 5), SyntheticColour(1, 7, c.w - 1));
+
+  // Turned: the first player's hand fills the upper stand upward from its
+  // right column, inverted, the pawns in the top row from the left column;
+  // the second player's rooks go to the lower stand, upright.
+  g_bBoardFlipped = 1;
+  img = Render();
+  pawn = GetHandSlotPos(kPawn, kSente);
+  EXPECT_EQ(pawn, HandSlotPos(c, 8, false));
+  EXPECT_EQ(pawn, (PixelPoint{5, 3 * c.h + 13 - 3 * (c.h + 2)}));
+  EXPECT_EQ(img.pixel(pawn.x + 5, pawn.y + 5), SyntheticColour(1, 1, 5));
+  EXPECT_EQ(img.pixel(pawn.x + 17 * step + c.w - 2, pawn.y + 5), SyntheticColour(1, 1, c.w - 2));
+  PixelPoint bishop = GetHandSlotPos(kBishop, kSente);
+  EXPECT_EQ(bishop, (PixelPoint{(3 * c.w + 9) / 2 + 3, 3 * c.h + 13}));
+  EXPECT_EQ(img.pixel(bishop.x + 5, bishop.y + 5), SyntheticColour(1, 6, 5));
+  rook = GetHandSlotPos(kRook, kGote);
+  EXPECT_EQ(rook, (PixelPoint{12 * c.w + 79, 5 * c.h + 44}));
+  EXPECT_EQ(img.pixel(rook.x + 5, rook.y + 5), SyntheticColour(0, 7, 5));
 }
 
 TEST_F(BoardDrawingTest, HandCopyModes) {
