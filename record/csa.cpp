@@ -340,7 +340,12 @@ bool ReadCsaEnd(CsaReadState& rs, std::u16string_view word) {
   RecordReadState& st = g_RecordReadState;
   if (st.gameEnded) return true;
   const int code = ParseCsaEndWord(word, g_Board.sideToMove);
-  if (code < 0) return true;  // a word not taken (%MATTA and the like)
+  if (code < 0) {
+    // A word not taken (%MATTA, %ERROR and the like): a "T" after it is its
+    // own time, not the last move's.
+    rs.lastNode = nullptr;
+    return true;
+  }
   if (!SettleStart()) {
     rs.result = 1;
     return false;

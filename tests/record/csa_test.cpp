@@ -242,19 +242,24 @@ TEST_F(CsaTest, EndWordsBothWays) {
       {"+7776FU", "FUZUMI", kEndNoMate, "FUZUMI"},
       {"+7776FU", "TIME_UP", kEndTimeLoss, "TIME_UP"},
       {"+7776FU", "KACHI", kEndEnteringKing, "KACHI"},
-      {"+7776FU", "MATTA", -1, nullptr},  // not taken: the line is ignored
+      // Not taken: the line is ignored, and the time after it is not the move's.
+      {"+7776FU", "MATTA", -1, nullptr},
+      {"+7776FU", "ERROR", -1, nullptr},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.moves) + " %" + c.read);
-    ASSERT_EQ(ReadCsaBytes(Csa(std::string("PI\n+\n") + c.moves + "\n%" + c.read + "\n")), 0);
+    ASSERT_EQ(ReadCsaBytes(Csa(std::string("PI\n+\n") + c.moves + "\n%" + c.read + "\nT9\n")), 0);
     const RecordNode* last = MainNode(MainLineLength());
     if (c.code < 0) {
       EXPECT_TRUE(IsBoardMoveNode(*last));
+      EXPECT_EQ(last->seconds, 0);
       continue;
     }
     EXPECT_EQ(last->from, kEndFrom);
     EXPECT_EQ(last->to, c.code);
-    const std::string tail = std::string("%") + c.written + ",T0\n";
+    EXPECT_EQ(last->seconds, 9);  // whether the end node became current or not
+    EXPECT_EQ(MainNode(MainLineLength() - 1)->seconds, 0);
+    const std::string tail = std::string("%") + c.written + ",T9\n";
     const std::string moves = MovesPart(Written());
     EXPECT_EQ(moves.substr(moves.size() - tail.size()), tail);
     ExpectRoundTrip();
