@@ -164,12 +164,13 @@ CommandLine ParseCommandLine(const std::vector<std::u16string>& args,
         cmd.bPrintOnStart = true;
         takeFollowingFile();
         break;
+      // Every A option sets the mode afresh: the last one holds.
       case Kind::kReplay:
-        if (cmd.replayMode == 0) cmd.replayMode = 1;
+        cmd.replayMode = 1;
         takeFollowingFile();
         break;
       case Kind::kReplayClose:
-        cmd.replayMode = takeFollowingFile() ? 2 : (cmd.replayMode ? cmd.replayMode : 1);
+        cmd.replayMode = takeFollowingFile() ? 2 : 1;
         break;
       case Kind::kEdit:
         cmd.bPositionEdit = true;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
@@ -64,7 +65,11 @@ private:
 int main(int argc, char** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(QString::fromLocal8Bit(argv[i]).toStdU16String());
-  CommandLine cmd = ParseCommandLine(args, nullptr);
+  // The same test of existing files as start-up, so a file named like the
+  // help switch is a file here too.
+  CommandLine cmd = ParseCommandLine(args, [](const std::u16string& a) {
+    return QFileInfo(QString::fromStdU16String(a)).isFile();
+  });
   if (cmd.bHelp) {
     std::fputs(Utf16ToUtf8(CommandLineHelpText()).c_str(), stdout);
     return 0;

@@ -27,6 +27,9 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <cstring>
+#include <utility>
+
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
@@ -50,6 +53,21 @@ QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 QString Q(const char16_t* s) { return QString::fromUtf16(s); }
 
 constexpr int kRecentFileCount = 10;
+
+// A toolbar image: "sp:<name>" is one of the style's own icons, anything else
+// a resource path.
+QIcon ToolbarIcon(const char* icon, const QStyle* style) {
+  static const std::pair<const char*, QStyle::StandardPixmap> kStyleIcons[] = {
+      {"sp:open", QStyle::SP_DialogOpenButton}, {"sp:save", QStyle::SP_DialogSaveButton},
+      {"sp:first", QStyle::SP_MediaSkipBackward}, {"sp:rewind", QStyle::SP_MediaSeekBackward},
+      {"sp:back", QStyle::SP_ArrowLeft},        {"sp:stop", QStyle::SP_MediaStop},
+      {"sp:forward", QStyle::SP_ArrowRight},    {"sp:play", QStyle::SP_MediaSeekForward},
+      {"sp:last", QStyle::SP_MediaSkipForward},
+  };
+  for (const auto& [name, pixmap] : kStyleIcons)
+    if (std::strcmp(icon, name) == 0) return style->standardIcon(pixmap);
+  return QIcon(QString::fromLatin1(icon));
+}
 
 }  // namespace
 
@@ -257,8 +275,12 @@ void CPersistentFrame::ActivateFrame() {
   QRect r = ComputeInitialPlacement(in);
 
   if (!barState.isEmpty()) restoreState(barState);
-  resize(r.size());
-  move(r.topLeft());
+  if (in.stored.icon || in.stored.max) {
+    setGeometry(r);  // the stored normal placement, frame excluded
+  } else {
+    resize(r.size());
+    move(r.topLeft());  // the frame's place, as "ウィンドウ" holds it
+  }
   if (in.stored.icon) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowState(in.stored.max ? (Qt::WindowMinimized | Qt::WindowMaximized)
@@ -286,9 +308,9 @@ void CPersistentFrame::SavePlacement() {
                      ? normalGeometry()
                      : geometry();
   if (!normal.isValid()) normal = geometry();
-  // Left and top as the frame's position (what move() takes), size of the client.
-  if (!(st & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-    normal.moveTopLeft(pos());
+  // The window's own geometry (without the frame), as setGeometry takes it
+  // back for a maximised or minimised start; a normal start takes its place
+  // from the setting "ウィンドウ" instead.
   auto profile = OpenProfile();
   profile->beginGroup(u"Window size"_s);
   profile->setValue(u"Rect"_s, Q(FormatPlacementRect(normal)));
@@ -317,7 +339,7 @@ CMainFrame::CMainFrame() {
   m_pStatusPane->setObjectName(u"MessagePane"_s);
   statusBar()->addWidget(m_pStatusPane, 1);
   BuildPreviewBar();
-  setWindowTitle(Q(g_szAppTitle));
+  UpdateMainTitle();
 
   // Menus and bars follow the program state whenever the event loop falls idle.
   if (auto* d = QAbstractEventDispatcher::instance())
@@ -336,7 +358,9 @@ QRect CMainFrame::DefaultPlacement() const {
   int width = CalcBoardWindowWidth(cell, g_dDpiScaleX);
   int dialogUnit = fontMetrics().height();
   int menu = menuBar()->sizeHint().height();
-  return QRect(5, 5, width, dialogUnit + 9 * cell.h + menu + 111);
+  // Bottom edge at dialog unit + 9 cells + menu + 111 below a top of 5; the
+  // caption lies outside the window's geometry here.
+  return QRect(5, 5, width, dialogUnit + 9 * cell.h + menu + 111 - 5);
 }
 
 QMenu* CMainFrame::MenuForPath(const std::u16string& path) {
@@ -408,7 +432,7 @@ void CMainFrame::BuildMenusAndBars() {
                                               : nullptr;
     if (bar) {
       if (e.flags & kCmdToolbarGap) bar->addSeparator();
-      if (e.icon) a->setIcon(QIcon(QString::fromLatin1(e.icon)));
+      if (e.icon) a->setIcon(ToolbarIcon(e.icon, style()));
       bar->addAction(a);
     }
     m_actions.emplace_back(e.id, a);
@@ -437,7 +461,11 @@ void CMainFrame::UpdateCommandUi() {
     if (ui.checked >= 0 && a->isCheckable() && a->isChecked() != (ui.checked != 0))
       a->setChecked(ui.checked != 0);
     QString text = Q(ui.text.empty() ? std::u16string(e->text) : ui.text);
-    if (a->text() != text) a->setText(text);
+    if (a->text() != text) {
+      a->setText(text);
+      // A toolbar button's tip is the text without the key shown after a tab.
+      a->setIconText(text.section(u'\t', 0, 0));
+    }
   }
 }
 

@@ -22,6 +22,7 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "record/board.h"
+#include "record/notation.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -253,6 +254,7 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   LoadBoardGrain();
   if (g_nStandKind < 2) LoadStandGrain();
   InitSquareTables();
+  InstallMoveNotation();  // text flags of added moves, independent of link order
 
   g_AppMode = kModeView;
   g_bReplayRunning = 0;

@@ -20,3 +20,109 @@ void StartPositionEdit(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
 void DoSettingsSheet(CNarvoView*) {}
+
+std::u16string g_strUndoLabel;
+int g_bUndoPending = 0;
+int g_bRedoAvailable = 0;
+int g_bRedoModified = 0;
+void SaveUndoPoint(const std::u16string& label) {
+  g_strUndoLabel = label;
+  g_bUndoPending = 1;
+  g_bRedoAvailable = 0;
+}
+void UndoLastEdit() {}
+int RestoreRedoSnapshot() { return -1; }
+
+void OpenFileWithDialog(CNarvoView*) {}
+void OpenNextFile(CNarvoView*) {}
+void OpenPrevFile(CNarvoView*) {}
+int SaveFileOverwrite(CNarvoView*) { return -1; }
+int SaveFileAs(CNarvoView*) { return -1; }
+void PreviewScoreSheet(CNarvoView*) {}
+bool HasFtpSendDestination() { return false; }
+void FtpUploadAll(CNarvoView*) {}
+
+int DoMove(CNarvoView*, int, int, int) { return 0; }
+void GotoStartPosition(CNarvoView*) {}
+void StepBackward(CNarvoView*) {}
+void AutoReplayBackward(CNarvoView*) {}
+void StepForward(CNarvoView*) {}
+void GotoLineEnd(CNarvoView*) {}
+void BackToBranch(CNarvoView*) {}
+void ForwardToBranch(CNarvoView*) {}
+void JumpToMoveNumber(CNarvoView*) {}
+
+void CopyZrfToClipboard(CNarvoView*, bool) {}
+void CopyZr2ToClipboard(CNarvoView*, int) {}
+void CopyEnglishRecordToClipboard(CNarvoView*) {}
+void CopyVariationDiagram(CNarvoView*) {}
+int CopyPositionToClipboard(CNarvoView*) { return -1; }
+void CopyEnglishPositionToClipboard(CNarvoView*) {}
+void CopySfenToClipboard(CNarvoView*) {}
+void CopyMail1ToClipboard(CNarvoView*) {}
+void CopyMail2ToClipboard(CNarvoView*) {}
+void CopyBitmapToClipboard(CNarvoView*) {}
+void MergeRecordFromClipboard(CNarvoView*) {}
+
+void EditGameInfo(CNarvoView*) {}
+void EditProblemInfo(CNarvoView*) {}
+void EditMoveComment(CNarvoView*, int) {}
+void DeleteCommentsInBulk(CNarvoView*) {}
+void EditConsumedTime(CNarvoView*, int) {}
+void RegisterSiori(CNarvoView*) {}
+void JumpToSiori(CNarvoView*) {}
+void EditSiori(CNarvoView*) {}
+
+void ChooseBoardColor(CNarvoView*) {}
+void ChooseStandColor(CNarvoView*) {}
+void ChooseLastPieceColor(CNarvoView*) {}
+void ChooseLastFromColor(CNarvoView*) {}
+void ChooseLastMoveColor(CNarvoView*) {}
+void ChooseVariationColor(CNarvoView*) {}
+void ChooseBackgroundColor(CNarvoView*) {}
+void ChooseInfoFont(CNarvoView*) {}
+void ChooseDovuFont(CNarvoView*) {}
+void ChooseCoordFont(CNarvoView*) {}
+void ChooseCommentFont(CNarvoView*) {}
+void EditBoardPieceSettings(CNarvoView*) {}
+
+void ShowDovuWnd(bool) {}
+void FitDovuWndToDesktop() {}
+void InvalidateDovuWnd() {}
+void ShowBranchWnd(bool) {}
+void UpdateBranchWindow() {}
+void PrepareCommentWindow() {}
+void UpdateCommentWindow() {}
+
+void ClearInfoPanel(QPainter&) {}
+void DrawInfoPanel(QPainter&) {}
+void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
+void DrawClockRunningTime(CNarvoView*) {}
+
+void ContinueGame(CNarvoView*) {}
+void EditPlayerNames(CNarvoView*) {}
+void RunJishogiDialog(CNarvoView*) {}
+void EnterEndMark(CNarvoView*, int) {}
+
+void EditSetEvenLayout(CNarvoView*) {}
+void EditSetTsumeLayout(CNarvoView*) {}
+void EditAllToBox(CNarvoView*) {}
+void EditBoxToGoteHand(CNarvoView*) {}
+void EditSwapSides(CNarvoView*) {}
+void EditChangeTurn(CNarvoView*) {}
+
+void LaunchRecordDb(CNarvoView*) {}
+void RecordDbPositionSearch(CNarvoView*) {}
+void RecordDbRegister(CNarvoView*) {}
+void LaunchProblemDb(CNarvoView*) {}
+
+void EditToolMenu() {}
+int RunToolMenu(int) { return -1; }
+void SaveImageAs(CNarvoView*) {}
+std::u16string ExpandImageFileName() { return std::u16string(); }
+void SaveViewImage(CNarvoView*, const std::u16string&) {}
+void SendRecordByMail(CNarvoView*) {}
+void SendRecordByMapiMail(CNarvoView*) {}
+void WriteMailFile(CNarvoView*) {}
+void WriteMail2File(CNarvoView*) {}
+void SaveMailFileAs(CNarvoView*) {}

@@ -19,3 +19,122 @@ void StartPositionEdit(CNarvoView* view);
 void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
 void PrintScoreSheet(CNarvoView* view);
 void DoSettingsSheet(CNarvoView* view);
+
+// ---- The board view's commands ------------------------------------------------
+class QPainter;
+
+// Undo snapshots: the state the undo and redo commands show. SaveUndoPoint
+// here keeps only that state (label, pending undo, no redo).
+extern std::u16string g_strUndoLabel;
+extern int g_bUndoPending;
+extern int g_bRedoAvailable;
+extern int g_bRedoModified;
+void SaveUndoPoint(const std::u16string& label);
+void UndoLastEdit();
+int RestoreRedoSnapshot();  // 0 the shown move was found again, -1 not
+
+// Files.
+void OpenFileWithDialog(CNarvoView* view);
+void OpenNextFile(CNarvoView* view);
+void OpenPrevFile(CNarvoView* view);
+int SaveFileOverwrite(CNarvoView* view);  // 0 saved, -1 not
+int SaveFileAs(CNarvoView* view);         // 0 saved, -1 not (also cancelled)
+void PreviewScoreSheet(CNarvoView* view);
+// FTP: a destination is marked for sending with its server and user filled in.
+bool HasFtpSendDestination();
+void FtpUploadAll(CNarvoView* view);
+
+// Moves and navigation.
+int DoMove(CNarvoView* view, int mode, int key, int redraw);
+void GotoStartPosition(CNarvoView* view);
+void StepBackward(CNarvoView* view);
+void AutoReplayBackward(CNarvoView* view);
+void StepForward(CNarvoView* view);
+void GotoLineEnd(CNarvoView* view);
+void BackToBranch(CNarvoView* view);
+void ForwardToBranch(CNarvoView* view);
+void JumpToMoveNumber(CNarvoView* view);
+
+// Clipboard.
+void CopyZrfToClipboard(CNarvoView* view, bool currentLineOnly);
+void CopyZr2ToClipboard(CNarvoView* view, int form);  // 0 whole tree, 1 mate problem, 3 current line
+void CopyEnglishRecordToClipboard(CNarvoView* view);
+void CopyVariationDiagram(CNarvoView* view);
+int CopyPositionToClipboard(CNarvoView* view);
+void CopyEnglishPositionToClipboard(CNarvoView* view);
+void CopySfenToClipboard(CNarvoView* view);
+void CopyMail1ToClipboard(CNarvoView* view);
+void CopyMail2ToClipboard(CNarvoView* view);
+void CopyBitmapToClipboard(CNarvoView* view);
+void MergeRecordFromClipboard(CNarvoView* view);
+
+// Record dialogs.
+void EditGameInfo(CNarvoView* view);
+void EditProblemInfo(CNarvoView* view);
+void EditMoveComment(CNarvoView* view, int moveNumber);
+void DeleteCommentsInBulk(CNarvoView* view);
+void EditConsumedTime(CNarvoView* view, int moveNumber);
+void RegisterSiori(CNarvoView* view);
+void JumpToSiori(CNarvoView* view);
+void EditSiori(CNarvoView* view);
+
+// Colours, fonts, board and pieces.
+void ChooseBoardColor(CNarvoView* view);
+void ChooseStandColor(CNarvoView* view);
+void ChooseLastPieceColor(CNarvoView* view);
+void ChooseLastFromColor(CNarvoView* view);
+void ChooseLastMoveColor(CNarvoView* view);
+void ChooseVariationColor(CNarvoView* view);
+void ChooseBackgroundColor(CNarvoView* view);
+void ChooseInfoFont(CNarvoView* view);
+void ChooseDovuFont(CNarvoView* view);
+void ChooseCoordFont(CNarvoView* view);
+void ChooseCommentFont(CNarvoView* view);
+void EditBoardPieceSettings(CNarvoView* view);
+
+// The companion windows.
+void ShowDovuWnd(bool show);
+void FitDovuWndToDesktop();
+void InvalidateDovuWnd();
+void ShowBranchWnd(bool show);
+void UpdateBranchWindow();
+void PrepareCommentWindow();
+void UpdateCommentWindow();
+
+// The information panel and the print preview page, drawn by the view.
+void ClearInfoPanel(QPainter& p);
+void DrawInfoPanel(QPainter& p);
+void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);
+void DrawClockRunningTime(CNarvoView* view);
+
+// Play.
+void ContinueGame(CNarvoView* view);
+void EditPlayerNames(CNarvoView* view);
+void RunJishogiDialog(CNarvoView* view);
+void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
+
+// Position editing.
+void EditSetEvenLayout(CNarvoView* view);
+void EditSetTsumeLayout(CNarvoView* view);
+void EditAllToBox(CNarvoView* view);
+void EditBoxToGoteHand(CNarvoView* view);
+void EditSwapSides(CNarvoView* view);
+void EditChangeTurn(CNarvoView* view);
+
+// Sibling programs.
+void LaunchRecordDb(CNarvoView* view);
+void RecordDbPositionSearch(CNarvoView* view);
+void RecordDbRegister(CNarvoView* view);
+void LaunchProblemDb(CNarvoView* view);
+
+// Tools, images and mail.
+void EditToolMenu();
+int RunToolMenu(int entry);
+void SaveImageAs(CNarvoView* view);
+std::u16string ExpandImageFileName();  // empty while images cannot be named
+void SaveViewImage(CNarvoView* view, const std::u16string& fileName);
+void SendRecordByMail(CNarvoView* view);
+void SendRecordByMapiMail(CNarvoView* view);
+void WriteMailFile(CNarvoView* view);
+void WriteMail2File(CNarvoView* view);
+void SaveMailFileAs(CNarvoView* view);

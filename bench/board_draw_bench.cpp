@@ -3,7 +3,7 @@
 // square after a move.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -11,7 +11,9 @@
 #include "record/record.h"
 #include "record/rules.h"
 #include "settings/env.h"
+#include "app/narvo_doc.h"
 #include "view/board_drawing.h"
+#include "view/narvo_view.h"
 #include "view/piece_images.h"
 
 namespace {
@@ -108,11 +110,43 @@ void BM_HandSlotRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_HandSlotRepaint)->Unit(benchmark::kMicrosecond);
 
+// Through the view: a square handed back to the view's own paint (which
+// draws the whole view clipped to the square), and the paint of the whole view.
+void BM_ViewSquareRepaint(benchmark::State& state) {
+  SetUpBoard(5);
+  CNarvoDoc doc;
+  CNarvoView view;
+  view.resize(ViewSize());
+  QImage screen(view.size(), QImage::Format_RGB32);
+  PixelRect r = SquareFrameRect(CurrentCellSize(), 34, false);
+  QRect square(r.left, r.top, r.Width(), r.Height());
+  for (auto _ : state) {
+    view.Invalidate(square, true);
+    view.render(&screen, square.topLeft(), QRegion(square));
+    benchmark::DoNotOptimize(screen.constBits());
+  }
+}
+BENCHMARK(BM_ViewSquareRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_ViewFullPaint(benchmark::State& state) {
+  SetUpBoard(5);
+  CNarvoDoc doc;
+  CNarvoView view;
+  view.resize(ViewSize());
+  QImage screen(view.size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    view.InvalidateAll();
+    view.render(&screen);
+    benchmark::DoNotOptimize(screen.constBits());
+  }
+}
+BENCHMARK(BM_ViewFullPaint)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

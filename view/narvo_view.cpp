@@ -1,21 +1,147 @@
 #include "view/narvo_view.h"
 
+#include <QPaintEvent>
 #include <QPainter>
+#include <QTimerEvent>
 
+#include <algorithm>
+
+#include "app/narvo_app.h"
+#include "app/narvo_doc.h"
+#include "app/pending_commands.h"
 #include "settings/env.h"
 
 CNarvoView* g_pView = nullptr;
 
+int g_nReplayStop = 0;
+int g_nReplayPaused = 0;
+int g_nReplayTick = 0;
+int g_nDragState = 0;
+int g_bGameClock = 0;
+int g_bEditDialogOpen = 0;
+
 CNarvoView::CNarvoView(QWidget* parent) : QWidget(parent) {
   g_pView = this;
+  // Every pixel comes from the image: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  OnInitialUpdate();
 }
 
 CNarvoView::~CNarvoView() {
   if (g_pView == this) g_pView = nullptr;
 }
 
-void CNarvoView::paintEvent(QPaintEvent* e) {
-  QPainter p(this);
+void CNarvoView::OnInitialUpdate() {
+  m_dPixelsPerMmX = g_nDpiX / 25.4;
+  m_dPixelsPerMmY = g_nDpiY / 25.4;
+}
+
+// ---- Painting -------------------------------------------------------------------
+
+void CNarvoView::OnDraw(QPainter& p) {
+  if (g_pDocument == nullptr) return;
   p.fillRect(rect(), QColor(g_rgbBackground.r, g_rgbBackground.g, g_rgbBackground.b));
+  if (g_AppMode == kModePreview) {
+    DrawPrintPreviewPage(p, this);
+    return;
+  }
+  DrawBoard(p);
+  ShowLastMoveHighlight(p);
+  ShowLastMoveFromHighlight(p);
+  if (g_AppMode == kModeEdit || g_AppMode == kModeEditPiece)
+    DrawPieceBox(p);
+  else
+    UpdateCommentWindow();
+  ClearInfoPanel(p);
+  DrawInfoPanel(p);
+}
+
+void CNarvoView::EnsureImage() {
+  if (size().isEmpty()) {
+    m_image = QImage();  // not laid out yet: nothing draws
+    return;
+  }
+  if (m_image.size() == size()) return;
+  m_image = QImage(size(), QImage::Format_RGB32);
+  m_showOnly = QRegion();
+  DrawInto(QRegion(m_image.rect()));
+}
+
+QImage& CNarvoView::Image() {
+  EnsureImage();
+  return m_image;
+}
+
+void CNarvoView::DrawInto(const QRegion& region) {
+  if (m_image.isNull() || region.isEmpty()) return;
+  QPainter p(&m_image);
+  p.setClipRegion(region);
+  OnDraw(p);
+}
+
+void CNarvoView::Invalidate(const QRect& rect, bool repaint) {
+  QRect r = rect.intersected(this->rect());
+  if (r.isEmpty()) return;
+  if (repaint)
+    m_showOnly -= r;
+  else
+    m_showOnly += r;
+  update(r);
+}
+
+void CNarvoView::paintEvent(QPaintEvent* e) {
+  bool fresh = m_image.size() != size();
+  EnsureImage();
+  if (m_image.isNull()) return;
+  // What was drawn outside painting is shown as it is; everything else (an
+  // exposure, a repaint asked for) is drawn again first, as a window's own
+  // paint would.
+  if (!fresh) DrawInto(e->region() - m_showOnly);
+  m_showOnly -= e->region();
+  QPainter screen(this);
+  for (const QRect& r : e->region()) screen.drawImage(r.topLeft(), m_image, r);
+}
+
+void CNarvoView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  EnsureImage();
+}
+
+// ---- Timers -----------------------------------------------------------------------
+
+bool CNarvoView::SetTimer(int id, int milliseconds) {
+  if (id < kReplayTimer || id > kClockTimer || milliseconds <= 0) return false;
+  m_timers[id - 1].start(milliseconds, this);
+  return true;
+}
+
+void CNarvoView::KillTimer(int id) {
+  if (id >= kReplayTimer && id <= kClockTimer) m_timers[id - 1].stop();
+}
+
+bool CNarvoView::IsTimerSet(int id) const {
+  return id >= kReplayTimer && id <= kClockTimer && m_timers[id - 1].isActive();
+}
+
+// A speed of 0 runs at the shortest interval a window timer has.
+bool CNarvoView::StartReplayTimer() {
+  return SetTimer(kReplayTimer, std::max(10, g_nReplaySpeed * 100));
+}
+
+void CNarvoView::OnTimer(int id) { OnClockTimer(id, this); }
+
+void CNarvoView::timerEvent(QTimerEvent* e) {
+  for (int i = 0; i < 2; ++i)
+    if (e->timerId() == m_timers[i].timerId()) {
+      OnTimer(i + 1);
+      return;
+    }
+  QWidget::timerEvent(e);
+}
+
+void OnClockTimer(int id, CNarvoView* view) {
+  if (id != kReplayTimer && id != kClockTimer) return;
+  ++g_nReplayTick;
+  if (id == kClockTimer) DrawClockRunningTime(view);
 }

@@ -55,6 +55,10 @@ TEST(CommandLine, FilesMoveNumbersAndActions) {
       {{"/a", "b.zrf"}, {}, "b.zrf", -1, StartAction::kReplay, 2, false},
       {{"b.zrf", "/a"}, {}, "b.zrf", -1, StartAction::kReplay, 1, false},
       {{"/A", "b.zrf"}, {}, "b.zrf", -1, StartAction::kReplay, 1, false},
+      // Each replay option sets the mode again: the last one holds.
+      {{"/a", "b.zrf", "/A"}, {}, "b.zrf", -1, StartAction::kReplay, 1, false},
+      {{"/a", "b.zrf", "/a"}, {}, "b.zrf", -1, StartAction::kReplay, 1, false},
+      {{"/A", "/a", "b.zrf"}, {}, "b.zrf", -1, StartAction::kReplay, 2, false},
       {{"/G", "g.zrf", "+3"}, {}, "g.zrf", 3, StartAction::kGame, 0, false},
       {{"/B", "b.bod"}, {}, "b.bod", -1, StartAction::kPositionEdit, 0, false},
       {{"-p", "x.dovu"}, {}, "x.dovu", -1, StartAction::kPrint, 0, false},

@@ -9,6 +9,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLockFile>
+#include <QSettings>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -243,7 +244,8 @@ TEST_F(StartUp, FrameShowsItsBarsAndTheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(f->ReplayToolbar()->windowTitle(), u"再現"_s);
     EXPECT_TRUE(f->statusBar()->isVisible());
     EXPECT_FALSE(f->PreviewBar()->isVisible());
-    EXPECT_EQ(MenuTitles(), (QStringList{u"ファイル(&F)"_s, u"表示(&V)"_s, u"ヘルプ(&H)"_s}));
+    EXPECT_EQ(MenuTitles(), (QStringList{u"ファイル(&F)"_s, u"編集(&E)"_s, u"表示(&V)"_s,
+                                        u"対局(&G)"_s, u"ツール(&T)"_s, u"ヘルプ(&H)"_s}));
     EXPECT_EQ(f->windowTitle(), u"Sorvane"_s);
     EXPECT_TRUE(ui.boxes.empty());  // no settings file yet, and none named: silent
     EXPECT_EQ(g_bDefaultSettings, 1);
@@ -303,6 +305,40 @@ TEST_F(StartUp, SecondCopyOpensOffsetAndStoresTheFirstCopysPlaces) {
   ASSERT_EQ(ReadEnvFile(EnvPath(u"NARVO")), 0);
   EXPECT_EQ(g_rcMainWindow.x, 100);
   EXPECT_EQ(g_rcMainWindow.y, 120);
+}
+
+TEST_F(StartUp, MaximisedWindowKeepsItsNormalPlacement) {
+  QRect client;
+  {
+    CNarvoApp app;
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame* f = g_pMainFrame;
+    f->resize(720, 560);
+    f->move(130, 150);
+    client = f->geometry();  // inside the frame
+    f->showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([f] { return f->isMaximized(); }));
+    EXPECT_TRUE(f->close());
+  }
+  {
+    auto profile = OpenProfile();
+    profile->beginGroup(u"Window size"_s);
+    EXPECT_EQ(profile->value(u"Rect"_s).toString(), Q(FormatPlacementRect(client)));
+    EXPECT_EQ(profile->value(u"max"_s).toInt(), 1);
+    EXPECT_EQ(profile->value(u"icon"_s).toInt(), 0);
+  }
+  {
+    CNarvoApp app;
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame* f = g_pMainFrame;
+    EXPECT_TRUE(f->isMaximized());
+    f->showNormal();
+    ASSERT_TRUE(QTest::qWaitFor([f] { return !f->isMaximized(); }));
+    // The frame comes back where it was: no creep by the frame's width.
+    EXPECT_EQ(f->pos(), QPoint(130, 150));
+    EXPECT_EQ(f->geometry(), client);
+    EXPECT_TRUE(f->close());
+  }
 }
 
 TEST_F(StartUp, SettingsNamedOnTheCommandLine) {
