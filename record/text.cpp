@@ -185,38 +185,38 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
       ++p;
       continue;
     }
-    std::string spec = "%";
+    std::string conversion = "%";
     bool left = false;
     while (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'#' || *p == u'0') {
       if (*p == u'-') left = true;
-      spec.push_back(char(*p++));
+      conversion.push_back(char(*p++));
     }
     int width = -1, prec = -1;
     if (*p == u'*') {
       width = va_arg(ap, int);
-      if (width < 0) { left = true; width = -width; spec += "-"; }
-      spec += std::to_string(width);
+      if (width < 0) { left = true; width = -width; conversion += "-"; }
+      conversion += std::to_string(width);
       ++p;
     } else if (*p >= u'0' && *p <= u'9') {
       width = 0;
-      while (*p >= u'0' && *p <= u'9') { width = width * 10 + (*p - u'0'); spec.push_back(char(*p++)); }
+      while (*p >= u'0' && *p <= u'9') { width = width * 10 + (*p - u'0'); conversion.push_back(char(*p++)); }
     }
     if (*p == u'.') {
-      spec.push_back('.');
+      conversion.push_back('.');
       ++p;
       prec = 0;
       if (*p == u'*') {
         // A negative precision counts as none, as in printf.
         prec = va_arg(ap, int);
         if (prec < 0) {
-          spec.pop_back();
+          conversion.pop_back();
           prec = -1;
         } else {
-          spec += std::to_string(prec);
+          conversion += std::to_string(prec);
         }
         ++p;
       } else {
-        while (*p >= u'0' && *p <= u'9') { prec = prec * 10 + (*p - u'0'); spec.push_back(char(*p++)); }
+        while (*p >= u'0' && *p <= u'9') { prec = prec * 10 + (*p - u'0'); conversion.push_back(char(*p++)); }
       }
     }
     std::string lenMod;
@@ -245,19 +245,19 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
         break;
       }
       case u'd': case u'i': case u'u': case u'x': case u'X': case u'o': {
-        spec += lenMod;
-        spec.push_back(char(conv));
+        conversion += lenMod;
+        conversion.push_back(char(conv));
         char buf[128];
-        if (lenMod == "ll" || lenMod == "j") snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, long long));
-        else if (lenMod == "l" || lenMod == "z" || lenMod == "t") snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, long));
-        else snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, int));
+        if (lenMod == "ll" || lenMod == "j") snprintf(buf, sizeof buf, conversion.c_str(), va_arg(ap, long long));
+        else if (lenMod == "l" || lenMod == "z" || lenMod == "t") snprintf(buf, sizeof buf, conversion.c_str(), va_arg(ap, long));
+        else snprintf(buf, sizeof buf, conversion.c_str(), va_arg(ap, int));
         for (char* b = buf; *b; ++b) out.push_back(char16_t((unsigned char)*b));
         break;
       }
       case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': {
-        spec.push_back(char(conv));
+        conversion.push_back(char(conv));
         char buf[512];
-        snprintf(buf, sizeof buf, spec.c_str(), va_arg(ap, double));
+        snprintf(buf, sizeof buf, conversion.c_str(), va_arg(ap, double));
         for (char* b = buf; *b; ++b) out.push_back(char16_t((unsigned char)*b));
         break;
       }
