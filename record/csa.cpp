@@ -472,20 +472,7 @@ int ReadCsaBytes(std::string bytes) {
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
   if (reader.HadBom() || NamesUtf8(reader.Bytes())) reader.SetEncoding(TextEncoding::Utf8);
 
-  const int savedMode = g_Record.appendMode;
-  g_Record.appendMode = 1;
-  ResetRecordTree(g_Record);
-  ClearRecordHeader(g_Record);
-  RecordHeader& h = g_Record.header;
-  h.firstPlayer.clear();
-  h.secondPlayer.clear();
-  h.firstShortName.clear();
-  h.secondShortName.clear();
-  ClearBoardState(g_Board);
-  g_Board.sideToMove = kSente;
-  g_Board.handicap = kHandicapEven;
-  g_StartBoard.sideToMove = kSente;
-  ResetRecordReadState();
+  const int savedMode = BeginRecordRead();
   g_CsaPendingAll[0] = g_CsaPendingAll[1] = false;
 
   CsaReadState rs;
@@ -497,18 +484,8 @@ int ReadCsaBytes(std::string bytes) {
     if (!ReadCsaLine(rs, line)) break;
   }
 
-  RecordReadState& st = g_RecordReadState;
   if (!SettleStart() && rs.result == 0) rs.result = 1;
-  g_Record.appendMode = savedMode;
-  // Back to the start the moves were played from.
-  if (!g_StartBoard.notAtStart && g_StartBoard.handicap < kHandicapFree)
-    SetHandicapBoard(g_StartBoard, g_StartBoard.handicap);
-  CopyBoardState(g_Board, g_StartBoard);
-  g_Record.current = g_Record.Root();
-  g_Record.moveNumber = 0;
-  g_Record.changeCount = 0;
-  st.gameEnded = false;
-  st.endNode = nullptr;
+  FinishRecordRead(savedMode);
   return rs.result;
 }
 

@@ -541,8 +541,10 @@ int ParseZr2Move(int n, std::u16string_view text, int seconds) {
   int from = 0;  // still to be found
   int to = dest;
   auto readSource = [&](size_t k) -> int {
-    // "(77)": two ASCII digits that must name a square.
+    // "(77)": two ASCII digits that must name a square. "(00)" names none:
+    // the source is found as for a move written without one.
     if (at(k) != u'(') return 0;
+    if (at(k + 1) == u'0' && at(k + 2) == u'0') return 0;
     if (!IsAsciiDigit(at(k + 1)) || !IsAsciiDigit(at(k + 2))) return -1;
     return (at(k + 1) - u'0') * 10 + (at(k + 2) - u'0');
   };
@@ -556,12 +558,13 @@ int ParseZr2Move(int n, std::u16string_view text, int seconds) {
     from = s;
   } else if (StartsWith(u"不成(", text.substr(std::min(i, text.size())))) {
     int s = readSource(i + 2);
-    if (s <= 0) return -1;
+    if (s < 0) return -1;
     from = s;
   } else if (at(i) == u'(') {
     int s = readSource(i);
-    if (s <= 0) return -1;
+    if (s < 0) return -1;
     from = s;
+    if (s == 0) i += at(i + 3) == u')' ? 4 : 3;  // nothing there for the source search
   }
   std::u16string_view rest = text.substr(std::min(i, text.size()));
   int r = PlayMoveIntoRecord(g_Board, g_Record, g_StartBoard, n, MakeMoveCode(from, to, code, 0),
@@ -807,17 +810,7 @@ bool ReadOneLine(std::u16string_view line, int& result) {
 
 }  // namespace
 
-int ReadRecordBytes(bool tryUtf8, std::string bytes) {
-  if (!g_Record.pool) return -2;
-  TextLineReader reader;
-  reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
-  // A byte-order mark says UTF-8 whatever the name or the format line says.
-  bool utf8 = tryUtf8;
-  if (reader.HadBom()) utf8 = true;
-  else if (reader.Bytes().empty()) utf8 = false;
-  else ParseFormatLine(reader.Bytes(), utf8);
-  reader.SetEncoding(utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
-
+int BeginRecordRead() {
   const int savedMode = g_Record.appendMode;
   g_Record.appendMode = 1;
   ResetRecordTree(g_Record);
@@ -831,19 +824,12 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   g_Board.sideToMove = kSente;
   g_Board.handicap = kHandicapEven;
   g_StartBoard.sideToMove = kSente;
-  g_bBoardFlipped = 0;
   ResetRecordReadState();
+  return savedMode;
+}
 
-  int result = 0;
-  std::u16string line;
-  while (reader.ReadLine(line)) {
-    size_t nul = line.find(u'\0');
-    if (nul != std::u16string::npos) line.resize(nul);
-    if (!ReadOneLine(line, result)) break;
-  }
-
+void FinishRecordRead(int savedMode) {
   RecordReadState& st = g_RecordReadState;
-  if (!EnsureStartSettled() && result == 0) result = 1;
   g_Record.appendMode = savedMode;
   // Back to the start the moves were played from.
   if (!g_StartBoard.notAtStart && g_StartBoard.handicap < kHandicapFree)
@@ -854,6 +840,32 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   g_Record.changeCount = 0;
   st.gameEnded = false;
   st.endNode = nullptr;
+}
+
+int ReadRecordBytes(bool tryUtf8, std::string bytes) {
+  if (!g_Record.pool) return -2;
+  TextLineReader reader;
+  reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
+  // A byte-order mark says UTF-8 whatever the name or the format line says.
+  bool utf8 = tryUtf8;
+  if (reader.HadBom()) utf8 = true;
+  else if (reader.Bytes().empty()) utf8 = false;
+  else ParseFormatLine(reader.Bytes(), utf8);
+  reader.SetEncoding(utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
+
+  const int savedMode = BeginRecordRead();
+  g_bBoardFlipped = 0;
+
+  int result = 0;
+  std::u16string line;
+  while (reader.ReadLine(line)) {
+    size_t nul = line.find(u'\0');
+    if (nul != std::u16string::npos) line.resize(nul);
+    if (!ReadOneLine(line, result)) break;
+  }
+
+  if (!EnsureStartSettled() && result == 0) result = 1;
+  FinishRecordRead(savedMode);
   return result;
 }
 

@@ -36,6 +36,12 @@ void ResetRecordReadState();
 // impossible (the message is shown). The move parsers call it before they
 // add a move; a caller with rules of its own for the start sets startSettled.
 bool EnsureStartSettled();
+// The two ends of every record read (this format's and CSA's): BeginRecordRead
+// empties the record, its header and the positions and returns the append
+// mode to give back; FinishRecordRead gives it back and rewinds the shown
+// position to the start with the change counter at 0.
+int BeginRecordRead();
+void FinishRecordRead(int savedMode);
 
 // Reads the file into g_Record, g_Board and g_StartBoard. tryUtf8 is the
 // caller's guess (set for ".dovu" and ".zr2u"); a byte-order mark or the

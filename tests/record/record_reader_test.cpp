@@ -132,6 +132,9 @@ TEST_F(RecordReaderTest, MoveLineVariantsReadTheSame) {
        "７六歩(77)/0 ３四歩(33)/0 ２二角成(88)/0 同　銀(31)/0 ４五角打/0"},
       {"▲７６歩△３４歩▲２２角成△２２同銀▲４五角合\n",
        "７六歩(77)/0 ３四歩(33)/0 ２二角成(88)/0 同　銀(31)/0 ４五角打/0"},
+      // "(00)" names no source: the drop is found from the position.
+      {"1 ７六歩(77)\n2 ３四歩(33)\n3 ２二角成(88)\n4 同　銀(31)\n5 ４五角(00)\n",
+       "７六歩(77)/0 ３四歩(33)/0 ２二角成(88)/0 同　銀(31)/0 ４五角打/0"},
   };
   for (bool crlf : {false, true}) {
     for (const Case& c : cases) {

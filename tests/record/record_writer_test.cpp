@@ -215,6 +215,77 @@ TEST_F(RecordWriterTest, OutputFileConvertsLineEndsAndEncodings) {
 
 // ---- Pieces of the files ---------------------------------------------------------------
 
+TEST_F(RecordWriterTest, HeadsOfBothFormatsHoldEveryItemInItsPlace) {
+  // Every item set, each value its own name followed by 値, in a handicap
+  // game on a turned board.
+  for (const HeaderItemInfo& item : g_HeaderItems)
+    g_Record.header.*item.field = std::u16string(item.name) + u"値";
+  g_szUserInfoName[0] = u"段位";
+  g_Record.header.userItems[0] = u"四段";
+  g_Record.header.userItems[4] = u"a@b";  // 相手アドレス
+  g_Record.header.firstPlayer = u"甲";
+  g_Record.header.secondPlayer = u"乙";
+  g_Record.header.firstShortName = u"甲甲";
+  g_Record.header.secondShortName = u"乙乙";
+  g_bBoardFlipped = 1;
+  SetHandicapBoard(g_StartBoard, 1);
+  CheckStartPosition(g_StartBoard);
+  CopyBoardState(g_Board, g_StartBoard);
+  const std::string items =
+      "開始日時：開始日時値\n終了日時：終了日時値\n表題：表題値\n棋戦：棋戦値\n戦型：戦型値\n"
+      "持ち時間：持ち時間値\n消費時間：消費時間値\n場所：場所値\n掲載：掲載値\n作品番号：作品番号値\n"
+      "作品名：作品名値\n作者：作者値\n発表誌：発表誌値\n発表年月：発表年月値\n出典：出典値\n"
+      "手数：手数値\n完全性：完全性値\n分類：分類値\n受賞：受賞値\n備考：備考値\n"
+      "段位：四段\n相手アドレス：a@b\n";
+  const std::string names = "下手：甲\n上手：乙\n先手省略名：甲甲\n後手省略名：乙乙\n";
+  EXPECT_EQ(WriteToMemory(Format::Zrf, true),
+            FileText("#ZRF version=2.0 encoding=UTF-8\n# ---- Sorvane V7 V7.50 棋譜ファイル ----\n"
+                     "盤面回転\n" + items + "手合割：香落ち　\n" + names +
+                         "手数----指手---------消費時間--\n",
+                     true));
+  EXPECT_EQ(WriteToMemory(Format::Zr2, false),
+            FileText("盤面回転\n" + items + "手合割：香落ち　\n" + names + "\n", false));
+  RecordTextFile mail;
+  mail.OpenMemory(false);
+  ASSERT_EQ(WriteZr2Record(mail, false, true), 0);
+  EXPECT_EQ(mail.Bytes(), FileText(items + "手合割：香落ち　\n" + names + "\n", false));
+
+  // Both read back to the same header.
+  const std::string before = DumpRecord(g_Record);
+  for (const Variant& v : kVariants) {
+    SCOPED_TRACE(v.ext);
+    ASSERT_EQ(ReadRecordBytes(v.utf8, WriteToMemory(v.format, v.utf8)), 0);
+    EXPECT_EQ(DumpRecord(g_Record), before);
+  }
+}
+
+TEST_F(RecordWriterTest, StartDiagramNamesAnUnusualSideToMove) {
+  struct Case {
+    int handicap, side;
+    const char* head;  // the diagram's first line
+    const char* tail;  // and its last lines
+  };
+  const Case cases[] = {
+      {0, kGote, "後手の持駒：なし\n", "+---------------------------+\n先手の持駒：なし\n後手番\n"},
+      {0, kSente, "後手の持駒：なし\n", "+---------------------------+\n先手の持駒：なし\n"},
+      {1, kSente, "上手の持駒：なし\n", "+---------------------------+\n下手の持駒：なし\n下手番\n"},
+      {1, kGote, "上手の持駒：なし\n", "+---------------------------+\n下手の持駒：なし\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tail);
+    SetHandicapBoard(g_StartBoard, c.handicap);
+    g_StartBoard.sideToMove = c.side;
+    RecordTextFile file;
+    file.OpenMemory(true);
+    WriteStartDiagram(true, file);
+    const std::string text = file.Bytes();
+    const std::string head = FileText(c.head, true), tail = FileText(c.tail, true).substr(3);
+    ASSERT_GE(text.size(), head.size() + tail.size());
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+  }
+}
+
 TEST_F(RecordWriterTest, HandLinesCountInKanji) {
   struct Case {
     const char* sfen;
