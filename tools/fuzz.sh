@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
-# Builds the record reader's fuzz target with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs it for a bounded time on a seed corpus
-# made from the record files of the tests. Seconds as the first argument (60).
+# Builds the record readers' fuzz targets (ZRF/ZR2 and CSA) with clang (libFuzzer,
+# AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for a bounded
+# time on seeds made from the test records. Seconds per target as the first
+# argument (60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-dev 2>/dev/null | grep -q "ok installed"; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends clang libclang-rt-dev
-fi
+tools/setup.sh  # clang and its fuzzer runtime come with the rest
 build=${NARVO_FUZZ_BUILD:-build-fuzz}
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -9,6 +9,7 @@ packages=(
   fonts-ipaexfont fontconfig
   libcurl4-openssl-dev libgif-dev
   xvfb xauth xdg-utils
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do
