@@ -65,6 +65,7 @@ void CNarvoView::EnsureImage() {
   if (m_image.size() == size()) return;
   m_image = QImage(size(), QImage::Format_RGB32);
   m_showOnly = QRegion();
+  m_repaint = QRegion();
   DrawInto(QRegion(m_image.rect()));
 }
 
@@ -83,10 +84,14 @@ void CNarvoView::DrawInto(const QRegion& region) {
 void CNarvoView::Invalidate(const QRect& rect, bool repaint) {
   QRect r = rect.intersected(this->rect());
   if (r.isEmpty()) return;
-  if (repaint)
+  // A repaint asked for stays asked for until the paint, even when the same
+  // rectangle is later shown as it is.
+  if (repaint) {
+    m_repaint += r;
     m_showOnly -= r;
-  else
+  } else {
     m_showOnly += r;
+  }
   update(r);
 }
 
@@ -97,8 +102,9 @@ void CNarvoView::paintEvent(QPaintEvent* e) {
   // What was drawn outside painting is shown as it is; everything else (an
   // exposure, a repaint asked for) is drawn again first, as a window's own
   // paint would.
-  if (!fresh) DrawInto(e->region() - m_showOnly);
+  if (!fresh) DrawInto((e->region() - m_showOnly) + (m_repaint & e->region()));
   m_showOnly -= e->region();
+  m_repaint -= e->region();
   QPainter screen(this);
   for (const QRect& r : e->region()) screen.drawImage(r.topLeft(), m_image, r);
 }

@@ -71,6 +71,7 @@ private:
   QImage m_image;
   // Parts of the image drawn outside painting that only need to be shown.
   QRegion m_showOnly;
+  QRegion m_repaint;  // asked to be drawn again at the next paint
   QBasicTimer m_timers[2];
 };
 

@@ -120,6 +120,15 @@ TEST_F(ViewTest, DrawingOutsidePaintIsShownNotPaintedOver) {
   EXPECT_EQ(Shown().pixelColor(41, 41), QColor(Qt::red));
   view->Invalidate(spot, true);
   EXPECT_EQ(Shown().pixelColor(41, 41), FreshPaint().pixelColor(41, 41));
+
+  // A repaint asked for is not cancelled by showing the same place as it is.
+  {
+    QPainter p(&view->Image());
+    p.fillRect(spot, Qt::red);
+  }
+  view->Invalidate(spot, true);
+  view->Invalidate(spot, false);
+  EXPECT_EQ(Shown().pixelColor(41, 41), FreshPaint().pixelColor(41, 41));
 }
 
 // Each display command changes the image in place; the result must be what a
