@@ -2,14 +2,6 @@
 
 #include "record/ui_port.h"
 
-int OpenRecordFile(CNarvoView*, const std::u16string&) { return -1; }
-int AskSaveRecord(CNarvoView*) { return kIdNo; }
-int IsKnownFileExt(const std::u16string& ext) {
-  for (const char16_t* known : {u"zrf", u"zr2", u"bod", u"csa", u"txt", u"rsk", u"mal", u"ma2",
-                                u"dovu", u"zr2u"})
-    if (ext == known) return 1;
-  return 0;
-}
 int PasteFromClipboard(CNarvoView*) { return -1; }
 void GotoMoveNumber(CNarvoView*, int) {}
 void UpdateDovuWndScroll() {}
@@ -33,16 +25,12 @@ void SaveUndoPoint(const std::u16string& label) {
 void UndoLastEdit() {}
 int RestoreRedoSnapshot() { return -1; }
 
-void OpenFileWithDialog(CNarvoView*) {}
 void OpenNextFile(CNarvoView*) {}
 void OpenPrevFile(CNarvoView*) {}
-int SaveFileOverwrite(CNarvoView*) { return -1; }
-int SaveFileAs(CNarvoView*) { return -1; }
 void PreviewScoreSheet(CNarvoView*) {}
 bool HasFtpSendDestination() { return false; }
 void FtpUploadAll(CNarvoView*) {}
 
-int DoMove(CNarvoView*, int, int, int) { return 0; }
 void GotoStartPosition(CNarvoView*) {}
 void StepBackward(CNarvoView*) {}
 void AutoReplayBackward(CNarvoView*) {}

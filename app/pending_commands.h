@@ -4,11 +4,13 @@
 #pragma once
 #include <string>
 
+#include "view/move_path.h"  // DoMove
+
+// The file commands, which the callers of this header use as well.
+#include "app/file_commands.h"
+
 class CNarvoView;
 
-int OpenRecordFile(CNarvoView* view, const std::u16string& path);  // 0 loaded, -1 failed
-int AskSaveRecord(CNarvoView* view);                                 // kIdYes, kIdNo, kIdCancel
-int IsKnownFileExt(const std::u16string& lowerExt);                  // 1 readable
 int PasteFromClipboard(CNarvoView* view);
 void GotoMoveNumber(CNarvoView* view, int moveNumber);
 void UpdateDovuWndScroll();
@@ -34,18 +36,14 @@ void UndoLastEdit();
 int RestoreRedoSnapshot();  // 0 the shown move was found again, -1 not
 
 // Files.
-void OpenFileWithDialog(CNarvoView* view);
 void OpenNextFile(CNarvoView* view);
 void OpenPrevFile(CNarvoView* view);
-int SaveFileOverwrite(CNarvoView* view);  // 0 saved, -1 not
-int SaveFileAs(CNarvoView* view);         // 0 saved, -1 not (also cancelled)
 void PreviewScoreSheet(CNarvoView* view);
 // FTP: a destination is marked for sending with its server and user filled in.
 bool HasFtpSendDestination();
 void FtpUploadAll(CNarvoView* view);
 
 // Moves and navigation.
-int DoMove(CNarvoView* view, int mode, int key, int redraw);
 void GotoStartPosition(CNarvoView* view);
 void StepBackward(CNarvoView* view);
 void AutoReplayBackward(CNarvoView* view);

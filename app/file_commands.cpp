@@ -1,0 +1,680 @@
+#include "app/file_commands.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+#include "app/main_frame.h"
+#include "app/narvo_app.h"
+#include "app/narvo_doc.h"
+#include "app/pending_commands.h"
+#include "record/board.h"
+#include "record/csa.h"
+#include "record/datetime.h"
+#include "record/record.h"
+#include "record/record_reader.h"
+#include "record/record_writer.h"
+#include "record/rules.h"
+#include "record/text.h"
+#include "record/ui_port.h"
+#include "settings/env.h"
+#include "view/move_path.h"
+#include "view/narvo_view.h"
+
+int g_nOpenFilterIndex = 0;
+int g_nSaveFilterIndex = 0;
+
+PathWriter g_pWritePositionFile = nullptr;
+PathWriter g_pSaveEnglishRecord = nullptr;
+PathWriter g_pWriteEnglishPosition = nullptr;
+std::u16string (*g_pBuildAutoFileName)() = nullptr;
+
+namespace {
+
+constexpr char16_t kLoadBookmark[] = u"読み込み時表示";
+constexpr size_t kTitleCapacity = 600;
+
+class WaitCursor {
+ public:
+  WaitCursor() {
+    if (qApp) QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  ~WaitCursor() {
+    if (qApp) QApplication::restoreOverrideCursor();
+  }
+};
+
+QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
+
+FileDialogResult RunQtFileDialog(CNarvoView* view, FileDialogRequest& r) {
+  QStringList filters;
+  for (const auto& [text, patterns] : r.filters) {
+    QString p = Q(patterns);
+    p.replace(u';', u' ');
+    filters << Q(text) + " (" + p + ")";
+  }
+  QFileDialog dialog(view, Q(r.title), Q(r.folder));
+  dialog.setNameFilters(filters);
+  if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[r.filterIndex - 1]);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (r.save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!r.fileName.empty()) dialog.selectFile(Q(r.fileName));
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(Q(r.defaultExt).toLower());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {0, 0};
+  r.fileName = dialog.selectedFiles().front().toStdU16String();
+  r.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  if (r.filterIndex < 1) r.filterIndex = 1;
+  return {1, 0};
+}
+
+FileDialogFunction& DialogSlot() {
+  static FileDialogFunction slot = RunQtFileDialog;
+  return slot;
+}
+
+int RunSaveChoiceDialog(CNarvoView* view, const std::u16string& recordName) {
+  QDialog dialog(view);
+  dialog.setWindowTitle(QString::fromUtf16(u"棋譜の保存"));
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(QString::fromUtf16(u"棋譜を保存しますか？")));
+  layout->addWidget(new QLabel(Q(recordName)));
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* saveAs =
+      buttons->addButton(QString::fromUtf16(u"名前を付けて保存(&A)"), QDialogButtonBox::AcceptRole);
+  QPushButton* overwrite =
+      buttons->addButton(QString::fromUtf16(u"上書き保存(&S)"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QString::fromUtf16(u"保存しない(&N)"), QDialogButtonBox::RejectRole);
+  saveAs->setDefault(true);
+  int choice = kSaveNot;
+  QObject::connect(saveAs, &QPushButton::clicked, &dialog, [&] {
+    choice = kSaveAs;
+    dialog.accept();
+  });
+  QObject::connect(overwrite, &QPushButton::clicked, &dialog, [&] {
+    choice = kSaveOverwrite;
+    dialog.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  dialog.exec();
+  return choice;
+}
+
+SaveChoiceFunction& SaveChoiceSlot() {
+  static SaveChoiceFunction slot = RunSaveChoiceDialog;
+  return slot;
+}
+
+bool IsNamedTitle() { return !g_szRecordTitle.empty() && g_szRecordTitle != g_szUntitled; }
+
+std::u16string FolderWithoutSlash(const std::u16string& folder) {
+  if (folder.size() > 1 && folder.back() == u'/') return folder.substr(0, folder.size() - 1);
+  return folder;
+}
+
+// The part of a path after its last "/".
+std::u16string NamePart(const std::u16string& path) {
+  size_t slash = path.rfind(u'/');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+bool HasDotInName(const std::u16string& path) {
+  return NamePart(path).find(u'.') != std::u16string::npos;
+}
+
+// The type of a path's name: the lower-cased text after its last dot.
+std::u16string TypeOf(const std::u16string& path) { return FileExtensionLower(NamePart(path)); }
+
+bool FileCanBeRead(const std::u16string& path) {
+  std::FILE* f = std::fopen(PathToNative(path).c_str(), "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+// ".zrf" <-> ".dovu" and ".zr2" <-> ".zr2u" by 棋譜保存UTF8 and 棋譜名dovu.
+std::u16string ApplyEncodingToName(const std::u16string& path) {
+  std::u16string type = TypeOf(path);
+  std::u16string stem = path.substr(0, path.size() - type.size());
+  if (g_bSaveUtf8 && g_bDovuExtension) {
+    if (type == u"zrf") return stem + u"dovu";
+    if (type == u"zr2") return stem + u"zr2u";
+  } else if (!g_bSaveUtf8) {
+    if (type == u"dovu") return stem + u"zrf";
+    if (type == u"zr2u") return stem + u"zr2";
+  }
+  return path;
+}
+
+void SetDocumentPath(const std::u16string& path) {
+  if (g_pDocument) g_pDocument->SetPathName(path);
+}
+void ClearDocumentModified() {
+  if (g_pDocument) g_pDocument->SetModifiedFlag(false);
+}
+void RepaintView(CNarvoView* view) {
+  if (view) view->InvalidateAll();
+}
+
+// The last node of the main line (the root when it has no moves).
+const RecordNode* LastMainLineNode() {
+  const RecordNode* n = g_Record.Root();
+  while (n && n->firstChild) n = n->firstChild;
+  return n;
+}
+
+// Enters a child quietly: the board move is made, the side turns; an end
+// node changes only the current node.
+void EnterNode(RecordNode* node) {
+  if (IsBoardMoveNode(*node)) {
+    MakeMoveOnBoard(g_Board, NodeMoveCode(*node));
+    g_Board.sideToMove = 128 - g_Board.sideToMove;
+  }
+  g_Record.current = node;
+  ++g_Record.moveNumber;
+}
+
+void LeaveNode(RecordNode* node, RecordNode* parent) {
+  if (IsBoardMoveNode(*node)) {
+    g_Board.sideToMove = 128 - g_Board.sideToMove;
+    UnmakeMoveOnBoard(g_Board, NodeMoveCode(*node));
+  }
+  g_Record.current = parent;
+  --g_Record.moveNumber;
+}
+
+// Depth first from the root, every child in sibling order; end nodes are
+// entered too (one may be the target) and leave the board as it was. Kept
+// off the call stack: a line may be as long as the pool.
+int WalkToNode(int target, RecordNode* root) {
+  if (NodeIndex(g_Record, root) == target) return 0;
+  std::vector<RecordNode*> path;
+  RecordNode* next = root->firstChild;
+  for (;;) {
+    // A damaged tree (a loop) cannot hold the walk longer than the pool.
+    if (next && !(next->from == 0 && next->to == 0) &&
+        path.size() < size_t(g_Record.poolCapacity)) {
+      EnterNode(next);
+      if (NodeIndex(g_Record, next) == target) return 0;
+      path.push_back(next);
+      next = next->firstChild;
+      continue;
+    }
+    if (path.empty()) return -1;
+    RecordNode* left = path.back();
+    path.pop_back();
+    LeaveNode(left, path.empty() ? root : path.back());
+    next = left->nextSibling;
+  }
+}
+
+// Save As of the position types (4 局面, 6 英語表記局面). 0 saved, -2 failed.
+int SavePositionAs(std::u16string path, int index, bool& again) {
+  const char16_t* ext = index == 4 ? u"bod" : u"txt";
+  if (!HasDotInName(path) || TypeOf(path) != ext) path += std::u16string(u".") + ext;
+  if (FileCanBeRead(path) &&
+      ShowMessage(FormatU16(u"同名の局面(%s)があります。書き換えますか？", path.c_str()),
+                  kMbYesNo | kMbIconQuestion, u"局面保存") != kIdYes) {
+    again = true;
+    return 0;
+  }
+  PathWriter writer = index == 4 ? g_pWritePositionFile : g_pWriteEnglishPosition;
+  int result = writer ? writer(path) : -1;
+  if (result != 0) {
+    ShowMessage(FormatU16(u"局面保存エラー(%s)", path.c_str()), kMbOk | kMbIconError, u"エラー");
+    return -2;
+  }
+  SetPositionFolder(path);
+  ShowStatus(FormatU16(u"局面ファイル(%s)を出力しました。", path.c_str()));
+  if (index == 4) SetDocumentPath(path);
+  if (GetLineLength(g_Record) == 0) {
+    SetCurrentFileName(path);
+    SetRecordFolder(path);
+    g_Record.changeCount = 0;
+    UpdateMainTitle();
+  }
+  return 0;
+}
+
+// The record types of Save As after the dialog. 0 saved, 1 declined at the
+// CSA question, -2 failed; again when the user wants the dialog back.
+int SaveRecordAs(std::u16string path, int index, bool& again) {
+  const char16_t* defaultExt = index == 2   ? u".zr2"
+                               : index == 3 ? u".csa"
+                               : index == 5 ? u".gam"
+                                            : u".zrf";
+  std::u16string type = TypeOf(path);
+  if (!HasDotInName(path))
+    path += defaultExt;
+  else if (index == 3) {
+    if (type != u"csa") path += u".csa";
+  } else if (type != u"zrf" && type != u"zr2" && type != u"dovu" && type != u"zr2u" &&
+             type != u"gam") {
+    path += defaultExt;
+  }
+  path = ApplyEncodingToName(path);
+  if (FileCanBeRead(path) &&
+      ShowMessage(FormatU16(u"同名の棋譜(%s)があります。書き換えますか？", path.c_str()),
+                  kMbYesNo | kMbIconQuestion, u"棋譜保存") != kIdYes) {
+    again = true;
+    return 0;
+  }
+  int result;
+  {
+    WaitCursor wait;
+    if (index == 2) {
+      result = SaveZr2File(path, g_bSaveUtf8);
+    } else if (index == 3) {
+      if (HasVariations(g_Record) &&
+          ShowMessage(u"CSA形式では分岐を保存できませんが、継続しますか？",
+                      kMbYesNo | kMbIconQuestion, u"CSA形式棋譜保存") != kIdYes)
+        return 1;
+      result = WriteCsaFile(path);
+    } else if (index == 5) {
+      result = g_pSaveEnglishRecord ? g_pSaveEnglishRecord(path) : -1;
+    } else {
+      result = SaveZrfFile(path, g_bSaveUtf8);
+    }
+  }
+  UpdateDovuWndScroll();
+  ClearUndoLabel();
+  if (result != 0) {
+    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", path.c_str()), kMbOk | kMbIconError);
+    return -2;
+  }
+  ShowStatus(FormatU16(u"棋譜ファイル(%s)を保存しました。", path.c_str()));
+  if (index != 5) SetDocumentPath(path);
+  SetCurrentFileName(path);
+  SetRecordFolder(path);
+  ClearDocumentModified();
+  UpdateMainTitle();
+  return 0;
+}
+
+}  // namespace
+
+FileDialogFunction SetFileDialog(FileDialogFunction dialog) {
+  FileDialogFunction previous = DialogSlot();
+  DialogSlot() = dialog ? std::move(dialog) : FileDialogFunction(RunQtFileDialog);
+  return previous;
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> OpenFileFilters() {
+  return {{u"棋譜(*.zrf, *.dovu)", u"*.zrf;*.dovu"},
+          {u"棋譜(*.zr2, *.zr2u)", u"*.zr2;*.zr2u"},
+          {u"局面(*.bod)", u"*.bod"},
+          {u"CSA棋譜(*.csa)", u"*.csa"},
+          {u"棋譜(*.zrf, *.zr2, *.dovu, *.zr2u)", u"*.zrf;*.zr2;*.dovu;*.zr2u"},
+          {u"すべてのファイル(*.*)", u"*.*"}};
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> SaveFileFilters() {
+  std::vector<std::pair<std::u16string, std::u16string>> list;
+  if (g_bSaveUtf8) {
+    list.push_back({u"棋譜(*.zrf, *.dovu)", u"*.zrf;*.dovu"});
+    list.push_back({u"棋譜(*.zr2, *.zr2u)", u"*.zr2;*.zr2u"});
+  } else {
+    list.push_back({u"棋譜(*.zrf)", u"*.zrf"});
+    list.push_back({u"棋譜(*.zr2)", u"*.zr2"});
+  }
+  list.push_back({u"CSA棋譜(*.csa)", u"*.csa"});
+  list.push_back({u"局面(*.bod)", u"*.bod"});
+  list.push_back({u"英語表記棋譜(*.gam)", u"*.gam"});
+  list.push_back({u"英語表記局面(*.txt)", u"*.txt"});
+  return list;
+}
+
+// ---- Names ---------------------------------------------------------------------
+
+int IsKnownFileExt(const std::u16string& ext) {
+  for (const char16_t* known :
+       {u"zrf", u"zr2", u"bod", u"csa", u"txt", u"rsk", u"mal", u"ma2", u"dovu", u"zr2u"})
+    if (ext == known) return 1;
+  return 0;
+}
+
+std::u16string GetFileExtLower(const char16_t* dot) {
+  if (!dot) return {};
+  std::u16string ext(dot + 1);
+  for (auto& c : ext)
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  return ext;
+}
+
+int GetCurrentFileType() {
+  if (!HasDotInName(g_szRecordFileName)) return -1;
+  std::u16string type = TypeOf(g_szRecordFileName);
+  if (type == u"zrf" || type == u"dovu") return 0;
+  if (type == u"zr2" || type == u"zr2u") return 1;
+  if (type == u"bod") return 2;
+  return -1;
+}
+
+void SetCurrentFileName(const std::u16string& path) {
+  g_szRecordFilePath = path;
+  CutToCapacity(g_szRecordFilePath, kEnvPathCapacity);
+  g_szRecordFileName = NamePart(g_szRecordFilePath);
+  g_szRecordTitle = g_szRecordFileName;
+  if (HasDotInName(g_szRecordFileName)) {
+    std::u16string type = TypeOf(g_szRecordFileName);
+    if (type == u"zrf" || type == u"zr2" || type == u"bod" || type == u"dovu" || type == u"zr2u")
+      g_szRecordTitle.resize(g_szRecordTitle.size() - type.size() - 1);
+  }
+  CutToCapacity(g_szRecordTitle, kTitleCapacity);
+}
+
+static std::u16string FolderOf(const std::u16string& path) {
+  size_t slash = path.rfind(u'/');
+  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+void SetRecordFolder(const std::u16string& path) { g_szRecordFolder = FolderOf(path); }
+void SetPositionFolder(const std::u16string& path) { g_szPositionFolder = FolderOf(path); }
+
+void ClearUndoLabel() {
+  g_bUndoPending = 0;
+  g_strUndoLabel.clear();
+  g_bRedoAvailable = 0;
+}
+
+// ---- Loading -------------------------------------------------------------------
+
+int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
+  ClearUndoLabel();
+  ClearDocumentModified();
+  int result;
+  std::u16string type = HasDotInName(path) ? TypeOf(path) : std::u16string();
+  if (type == u"csa") {
+    result = ReadCsaFile(path);
+  } else {
+    if (HasDotInName(path) && !IsKnownFileExt(type)) {
+      ShowMessage(FormatU16(u"ファイル(%s)は、読めません。", path.c_str()), kMbOk | kMbIconError);
+      return -1;
+    }
+    WaitCursor wait;
+    result = ReadRecordFile(type == u"dovu" || type == u"zr2u", path);
+  }
+  if (result == -1) {
+    ShowMessage(FormatU16(u"ファイルがありません。(%s)", path.c_str()), kMbOk | kMbIconError,
+                u"棋譜読込みエラー");
+  } else if (result == -2) {
+    ShowMessage(FormatU16(u"棋譜読込みエラー(%s)\n%s", path.c_str(),
+                          u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"),
+                kMbOk | kMbIconError);
+  } else if (result != 0) {
+    ShowMessage(FormatU16(u"棋譜読込みエラー(%s)", path.c_str()), kMbOk | kMbIconError);
+  }
+  if (result != -1) {
+    SetCurrentFileName(path);
+    SetRecordFolder(path);
+  }
+  RepaintView(view);
+  UpdateCommentWindow();
+  UpdateMainTitle();
+  if (result != -1) ShowStatus(FormatU16(u"棋譜ファイル(%s)を読み込みました。", path.c_str()));
+  if (g_AppMode == kModeEdit && GetLineLength(g_Record) > 0) {
+    ResetRecordTree(g_Record);
+    ShowMessage(u"局面編集中なので、棋譜は消しました。", kMbOk | kMbIconWarning, u"警告");
+  }
+  UpdateDovuWndScroll();
+  UpdateBranchWindow();
+  if (result != -1) SetDocumentPath(path);
+
+  if (result != -1) {
+    int node = -1;
+    switch (g_nLoadPosition) {
+      case 1:
+        GotoLineEnd(view);
+        break;
+      case 2: {
+        const RecordNode* last = LastMainLineNode();
+        if (last && last != g_Record.Root() && last->from == kEndFrom && last->to == kEndSuspend)
+          GotoLineEnd(view);
+        break;
+      }
+      case 3:
+        node = FindBookmarkByName(kLoadBookmark);
+        break;
+      case 4:
+        if (g_Record.bookmarkCount > 0) node = g_Record.bookmarks[0].node;
+        break;
+      default:
+        break;
+    }
+    if (node >= 0) {
+      GotoNode(view, node);
+      RedrawBoardView(view);
+    }
+  }
+  return result == 0 ? 0 : -1;
+}
+
+int OpenFileWithDialog(CNarvoView* view) {
+  if (g_bConfirmSave && g_Record.changeCount != 0 && AskSaveRecord(view) == kIdCancel) return 0;
+  FileDialogRequest r;
+  if (g_nOpenFilterIndex >= 1 && g_nOpenFilterIndex <= 6)
+    r.filterIndex = g_nOpenFilterIndex;
+  else if (g_nOpenFilterIndex != 0)
+    r.filterIndex = 1;
+  else
+    r.filterIndex = g_nDefaultFormat == 0 ? 1 : 2;
+  r.folder = FolderWithoutSlash(g_szRecordFolder);
+  r.title = u"棋譜・局面ファイルの読み込み";
+  r.filters = OpenFileFilters();
+  r.defaultExt = r.filterIndex == 2 ? u"ZR2" : r.filterIndex == 3 ? u"BOD" : u"ZRF";
+  FileDialogResult answer = DialogSlot()(view, r);
+  if (answer.answer == 0) return 0;
+  if (answer.answer < 0) {
+    ShowMessage(FormatU16(u"GetOpenFileName でエラー #%ld が発生しました", answer.errorCode),
+                kMbOk | kMbIconError, u"警告");
+    return -1;
+  }
+  g_nOpenFilterIndex = r.filterIndex;
+  return OpenRecordFile(view, r.fileName) == -1 ? -1 : 1;
+}
+
+// ---- Saving --------------------------------------------------------------------
+
+static void MarkLoadPosition() {
+  if (g_nLoadPosition != 3) return;
+  DeleteBookmarkByName(kLoadBookmark);
+  SetBookmark(g_Record, NodeIndex(g_Record, g_Record.current), kLoadBookmark);
+}
+
+int SaveZrfFile(const std::u16string& path, bool utf8) {
+  MarkLoadPosition();
+  int result = WriteZrfRecord(utf8, path);
+  return result == -1 ? 1 : result;
+}
+
+int SaveZr2File(const std::u16string& path, bool utf8) {
+  MarkLoadPosition();
+  int result = WriteZr2File(utf8, path);
+  return result == -1 ? 1 : result;
+}
+
+int BackupRecordFile(const std::u16string& path) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return 0;
+  size_t slash = path.rfind(u'/');
+  // The "bak" folder is used only when the user made it.
+  if (slash != std::u16string::npos) {
+    std::u16string bak = path.substr(0, slash) + u"/bak/" + path.substr(slash + 1) + u".bak";
+    if (WriteFileBytes(bak, bytes)) return 0;
+  }
+  WriteFileBytes(path + u".bak", bytes);
+  return 0;
+}
+
+int SaveFileAs(CNarvoView* view) {
+  FileDialogRequest r;
+  r.save = true;
+  if (IsNamedTitle()) {
+    r.fileName = g_szRecordTitle;
+  } else {
+    r.fileName = g_pBuildAutoFileName ? g_pBuildAutoFileName() : std::u16string();
+    if (r.fileName.empty()) {
+      FormatToday();
+      r.fileName = g_szDateStem;
+    }
+  }
+  if (g_AppMode == kModeEdit) {
+    r.filterIndex = 4;
+  } else if (g_nSaveFilterIndex >= 1 && g_nSaveFilterIndex <= 6) {
+    r.filterIndex = g_nSaveFilterIndex;
+  } else if (g_nSaveFilterIndex != 0) {
+    r.filterIndex = 1;
+  } else {
+    int type = GetCurrentFileType();
+    r.filterIndex = type == 0 ? 1 : type == 1 ? 2 : g_nDefaultFormat == 0 ? 1 : 2;
+  }
+  if (g_AppMode == kModeEdit || g_AppMode == kModeEditPiece) {
+    // The position set up becomes the record's start.
+    IdentifyHandicap();
+    CheckStartPosition();
+    g_StartBoard = g_Board;
+  }
+  r.folder = FolderWithoutSlash(g_szRecordFolder);
+  r.title = u"棋譜・局面ファイルの保存";
+  r.filters = SaveFileFilters();
+  for (;;) {
+    FileDialogResult answer = DialogSlot()(view, r);
+    if (answer.answer == 0) return -1;
+    if (answer.answer < 0) {
+      if (answer.errorCode == 0x3002)
+        ShowMessage(FormatU16(u"ファイル名(%s)が無効です。", r.fileName.c_str()),
+                    kMbOk | kMbIconError, u"警告");
+      else
+        ShowMessage(FormatU16(u"GetSaveFileName でエラー #%ld が発生しました", answer.errorCode),
+                    kMbOk | kMbIconError, u"警告");
+      return -1;
+    }
+    g_nSaveFilterIndex = r.filterIndex;
+    bool again = false;
+    int result = (r.filterIndex == 4 || r.filterIndex == 6)
+                     ? SavePositionAs(r.fileName, r.filterIndex, again)
+                     : SaveRecordAs(r.fileName, r.filterIndex, again);
+    if (!again) return result;
+  }
+}
+
+int SaveFileOverwrite(CNarvoView* view) {
+  std::u16string type = TypeOf(g_szRecordFileName);
+  int kind = type == u"zrf" || type == u"dovu"   ? 0
+             : type == u"zr2" || type == u"zr2u" ? 1
+             : type == u"bod"                    ? 2
+             : type == u"csa"                    ? 3
+                                                 : -1;
+  if (!IsNamedTitle() || g_szRecordFileName.empty() || g_szRecordFileName == g_szUntitled ||
+      !HasDotInName(g_szRecordFileName) || kind < 0)
+    return SaveFileAs(view);
+  if (g_szRecordFilePath.empty()) g_szRecordFilePath = g_szRecordFolder + g_szRecordFileName;
+
+  int result;
+  if (kind == 2) {
+    if (g_bBackup) BackupRecordFile(g_szRecordFilePath);
+    result = g_pWritePositionFile ? g_pWritePositionFile(g_szRecordFilePath) : -1;
+    if (result != 0) {
+      ShowMessage(FormatU16(u"局面保存エラー(%s)", g_szRecordFilePath.c_str()),
+                  kMbOk | kMbIconError);
+    } else {
+      ShowStatus(FormatU16(u"局面ファイル(%s)を出力しました。", g_szRecordFilePath.c_str()));
+      g_Record.changeCount = 0;
+      ClearDocumentModified();
+    }
+    UpdateMainTitle();
+    ClearUndoLabel();
+    return result == 0 ? 0 : -1;
+  }
+
+  if (kind <= 1) {
+    std::u16string name = ApplyEncodingToName(g_szRecordFileName);
+    std::u16string path = ApplyEncodingToName(g_szRecordFilePath);
+    if (name != g_szRecordFileName || path != g_szRecordFilePath) {
+      g_szRecordFileName = name;
+      g_szRecordFilePath = path;
+      SetDocumentPath(path);
+    }
+  }
+  {
+    WaitCursor wait;
+    if (g_bBackup) BackupRecordFile(g_szRecordFilePath);
+    if (kind == 1)
+      result = SaveZr2File(g_szRecordFilePath, g_bSaveUtf8);
+    else if (kind == 3)
+      result = WriteCsaFile(g_szRecordFilePath);
+    else
+      result = SaveZrfFile(g_szRecordFilePath, g_bSaveUtf8);
+  }
+  if (result != 0) {
+    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", g_szRecordFilePath.c_str()), kMbOk | kMbIconError);
+  } else {
+    ShowStatus(FormatU16(u"棋譜ファイル(%s)を保存しました。", g_szRecordFilePath.c_str()));
+    ClearDocumentModified();
+  }
+  UpdateMainTitle();
+  UpdateDovuWndScroll();
+  ClearUndoLabel();
+  return result == 0 ? 0 : -1;
+}
+
+int AskSaveRecord(CNarvoView*) {
+  std::u16string name;
+  if (IsNamedTitle()) {
+    name = g_szRecordTitle;
+  } else {
+    FormatToday();
+    name = g_szDateStem;
+  }
+  bool zr2 = g_nDefaultFormat == 1;
+  const char16_t* ext = g_bSaveUtf8 ? (zr2 ? u".zr2u" : u".dovu") : (zr2 ? u".zr2" : u".zrf");
+  std::u16string target = g_szRecordFolder + name + ext;
+  int answer = ShowMessage(FormatU16(u"棋譜(%s)を保存しますか？", target.c_str()),
+                           kMbYesNoCancel | kMbIconQuestion, u"棋譜保存");
+  if (answer != kIdYes) return answer;
+  int result = zr2 ? SaveZr2File(target, g_bSaveUtf8) : SaveZrfFile(target, g_bSaveUtf8);
+  if (result != 0) {
+    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", target.c_str()), kMbOk | kMbIconError);
+    // The record was not kept anywhere: whoever asked must not drop it now.
+    return kIdCancel;
+  }
+  ShowStatus(FormatU16(u"棋譜ファイル(%s)を出力しました。", target.c_str()));
+  ClearDocumentModified();
+  return answer;
+}
+
+SaveChoiceFunction SetSaveChoiceDialog(SaveChoiceFunction dialog) {
+  SaveChoiceFunction previous = SaveChoiceSlot();
+  SaveChoiceSlot() = dialog ? std::move(dialog) : SaveChoiceFunction(RunSaveChoiceDialog);
+  return previous;
+}
+
+int SaveRecordViaDialog(CNarvoView* view) {
+  int choice = SaveChoiceSlot()(view, g_szRecordFilePath);
+  if (choice == kSaveOverwrite) return SaveFileOverwrite(view);
+  if (choice == kSaveAs) return SaveFileAs(view);
+  return 0;
+}
+
+// ---- The walk to a node ----------------------------------------------------------
+
+int GotoNode(CNarvoView*, int nodeIndex) {
+  if (!g_Record.pool) return -1;
+  g_Board = g_StartBoard;
+  g_Record.current = g_Record.Root();
+  g_Record.moveNumber = 0;
+  return WalkToNode(nodeIndex, g_Record.Root());
+}

@@ -1,0 +1,486 @@
+// The file commands, headless: loading every readable type, refused, missing
+// and bad files, Save As with the type list deciding the writer, the save
+// question, Save with its backups and renaming by encoding, failed saves, the
+// open dialog, and the shown move placed after a load.
+#include "app/file_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <cstring>
+
+#include "app/narvo_app.h"
+#include "app/narvo_doc.h"
+#include "app/pending_commands.h"
+#include "record/board.h"
+#include "record/clock.h"
+#include "record/header.h"
+#include "record/record.h"
+#include "record/record_reader.h"
+#include "record/text.h"
+#include "settings/env.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/recording_ui.h"
+
+namespace {
+
+std::u16string U(const QString& s) { return s.toStdU16String(); }
+const std::u16string kData = PathFromNative(NARVO_TEST_DATA);
+
+std::string Bytes(const std::u16string& path) {
+  std::string b;
+  ReadFileBytes(path, b);
+  return b;
+}
+bool Exists(const std::u16string& path) { return QFile::exists(QString::fromStdU16String(path)); }
+
+bool SamePosition(const BoardState& a, const BoardState& b) {
+  return std::memcmp(a.squares, b.squares, sizeof a.squares) == 0 &&
+         std::memcmp(a.hands, b.hands, sizeof a.hands) == 0 && a.sideToMove == b.sideToMove;
+}
+
+class FileCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetEnvDefaults();
+    g_AppMode = kModeView;
+    InitRecordPool(g_Record, 2000);
+    SetInitialBoard(g_Board);
+    g_StartBoard = g_Board;
+    g_szRecordFilePath.clear();
+    g_szRecordFileName.clear();
+    g_szRecordTitle.clear();
+    g_nOpenFilterIndex = g_nSaveFilterIndex = 0;
+    dir = U(home.Path()) + u"/";
+    g_szRecordFolder = dir;
+    SetClockForTesting([] { return int64_t(1704499200); });  // 2024-01-06, stem "24Jan06"
+    SetFileDialog([this](CNarvoView*, FileDialogRequest& r) {
+      requests.push_back(r);
+      if (picks.empty()) return FileDialogResult{0, 0};
+      auto [name, index] = picks.front();
+      picks.erase(picks.begin());
+      r.fileName = name;
+      r.filterIndex = index;
+      return FileDialogResult{1, 0};
+    });
+  }
+  void TearDown() override {
+    SetFileDialog(nullptr);
+    SetClockForTesting(nullptr);
+    FreeRecordPool(g_Record);
+    ResetEnvDefaults();
+  }
+  // A test data file copied into the private folder under a name of ours.
+  std::u16string Copy(const std::u16string& from, const std::u16string& name) {
+    std::u16string to = dir + name;
+    EXPECT_TRUE(WriteFileBytes(to, Bytes(kData + from)));
+    return to;
+  }
+  void Load(const std::u16string& path) { ASSERT_EQ(OpenRecordFile(nullptr, path), 0); }
+
+  PrivateHome home;
+  std::u16string dir;
+  CNarvoDoc doc;
+  RecordingUi ui;
+  std::vector<std::pair<std::u16string, int>> picks;  // what the dialog answers, in turn
+  std::vector<FileDialogRequest> requests;
+};
+
+// ---- Loading ---------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, OpensEveryReadableTypeAndNamesTheFile) {
+  struct Case {
+    const char16_t* source;
+    const char16_t* name;
+    const char16_t* title;
+    bool diagram;  // the start is a diagram's position
+  };
+  const Case cases[] = {
+      {u"/records/even.zrf", u"game.zrf", u"game", false},
+      {u"/records/even.dovu", u"game.DOVU", u"game", false},
+      {u"/records/even.zr2", u"game.zr2", u"game", false},
+      {u"/records/even.zr2u", u"game.zr2u", u"game", false},
+      {u"/csa/server_game.csa", u"game.csa", u"game.csa", false},
+      {u"/records/position.zrf", u"diagram.txt", u"diagram.txt", true},
+      {u"/records/even.zrf", u"noextension", u"noextension", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QString::fromStdU16String(c.name).toStdString());
+    std::u16string path = Copy(c.source, c.name);
+    g_nOpenFilterIndex = 0;
+    g_Record.changeCount = 5;
+    SaveUndoPoint(u"コメントの編集");
+    doc.SetModifiedFlag(true);
+    ui.status.clear();
+    EXPECT_EQ(OpenRecordFile(nullptr, path), 0);
+    EXPECT_EQ(g_szRecordFilePath, path);
+    EXPECT_EQ(g_szRecordFileName, c.name);
+    EXPECT_EQ(g_szRecordTitle, c.title);
+    EXPECT_EQ(g_szRecordFolder, dir);
+    EXPECT_EQ(doc.GetPathName(), path);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(g_Record.changeCount, 0);
+    EXPECT_EQ(g_bUndoPending, 0);
+    EXPECT_TRUE(g_strUndoLabel.empty());
+    EXPECT_GT(GetLineLength(g_Record), 0);
+    EXPECT_EQ(g_StartBoard.notAtStart != 0, c.diagram);
+    ASSERT_FALSE(ui.status.empty());
+    EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")を読み込みました。");
+  }
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileCommandsTest, RefusedMissingAndBadFiles) {
+  Load(Copy(u"/records/even.zrf", u"before.zrf"));
+  const std::u16string before = g_szRecordFilePath;
+
+  // A type the reader does not know: nothing changes.
+  std::u16string gam = dir + u"record.gam";
+  WriteFileBytes(gam, "x");
+  ui.status.clear();
+  EXPECT_EQ(OpenRecordFile(nullptr, gam), -1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + gam + u")は、読めません。");
+  EXPECT_EQ(g_szRecordFilePath, before);
+  EXPECT_TRUE(ui.status.empty());
+
+  // A missing file keeps the names and reports no load.
+  std::u16string missing = dir + u"missing.zrf";
+  EXPECT_EQ(OpenRecordFile(nullptr, missing), -1);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text, u"ファイルがありません。(" + missing + u")");
+  EXPECT_EQ(ui.boxes[1].caption, u"棋譜読込みエラー");
+  EXPECT_EQ(g_szRecordFilePath, before);
+  EXPECT_TRUE(ui.status.empty());
+
+  // A bad move: the moves before it stay and the record is named after the file.
+  std::u16string bad = dir + u"bad.dovu";
+  WriteFileBytes(bad, "#ZRF version=2.0 encoding=UTF-8\n   1 ７六歩(77)\n   2 ５五角(88)\n");
+  ui.boxes.clear();
+  EXPECT_EQ(OpenRecordFile(nullptr, bad), -1);
+  ASSERT_FALSE(ui.boxes.empty());
+  EXPECT_EQ(ui.boxes.back().text, u"棋譜読込みエラー(" + bad + u")");
+  EXPECT_EQ(g_szRecordTitle, u"bad");
+  EXPECT_EQ(GetLineLength(g_Record), 1);
+}
+
+TEST_F(FileCommandsTest, PositionEditingDropsTheMovesOfALoadedRecord) {
+  g_AppMode = kModeEdit;
+  Load(Copy(u"/records/even.zrf", u"game.zrf"));
+  EXPECT_EQ(GetLineLength(g_Record), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"局面編集中なので、棋譜は消しました。");
+  EXPECT_EQ(ui.boxes[0].caption, u"警告");
+}
+
+// ---- The walk to a node and the load position ------------------------------------
+
+TEST_F(FileCommandsTest, SavedLoadPositionReopensOnTheSameMoveInAVariation) {
+  Load(Copy(u"/records/variations.zrf", u"var.zrf"));
+  int deep = FindBookmarkByName(u"深い変化");
+  ASSERT_GE(deep, 0);
+  ASSERT_EQ(GotoNode(nullptr, deep), 0);
+  EXPECT_EQ(NodeIndex(g_Record, g_Record.current), deep);
+  const BoardState shown = g_Board;
+  const int moveNumber = g_Record.moveNumber;
+  EXPECT_FALSE(SamePosition(shown, g_StartBoard));
+
+  // A node that is not in the tree leaves the start shown.
+  EXPECT_EQ(GotoNode(nullptr, g_Record.poolCapacity - 1), -1);
+  EXPECT_TRUE(SamePosition(g_Board, g_StartBoard));
+  EXPECT_EQ(g_Record.moveNumber, 0);
+  EXPECT_EQ(g_Record.current, g_Record.Root());
+
+  ASSERT_EQ(GotoNode(nullptr, deep), 0);
+  g_nLoadPosition = 3;
+  std::u16string saved = dir + u"again.dovu";
+  ASSERT_EQ(SaveZrfFile(saved, true), 0);
+  Load(saved);
+  EXPECT_TRUE(SamePosition(g_Board, shown));
+  EXPECT_EQ(g_Record.moveNumber, moveNumber);
+  EXPECT_GE(FindBookmarkByName(u"読み込み時表示"), 0);
+
+  // 4: the record's first bookmark.
+  g_nLoadPosition = 4;
+  Load(saved);
+  EXPECT_EQ(NodeIndex(g_Record, g_Record.current), g_Record.bookmarks[0].node);
+}
+
+// ---- Save As ---------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, SaveAsTypeListDecidesWriterAndExtension) {
+  struct Case {
+    int index;
+    const char16_t* typed;
+    int utf8, dovu;
+    const char16_t* written;
+    const char* begins;  // the first bytes of the file
+  };
+  const Case cases[] = {
+      {1, u"a.zr2", 0, 1, u"a.zr2", "#ZRF version=2.0 encoding=Shift_JIS"},
+      {1, u"b", 1, 1, u"b.dovu", "\xEF\xBB\xBF#ZRF version=2.0 encoding=UTF-8"},
+      {1, u"c.dovu", 0, 1, u"c.zrf", "#ZRF version=2.0 encoding=Shift_JIS"},
+      {1, u"d.txt", 0, 1, u"d.txt.zrf", "#ZRF"},
+      {2, u"e", 1, 1, u"e.zr2u", "\xEF\xBB\xBF#ZR2 version=2.0 encoding=UTF-8"},
+      {2, u"f.zr2u", 1, 0, u"f.zr2u", "\xEF\xBB\xBF#ZR2"},
+      {3, u"g.zrf", 0, 1, u"g.zrf.csa", "'"},
+  };
+  Load(Copy(u"/records/even.zrf", u"source.zrf"));
+  const int length = GetLineLength(g_Record);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QString::fromStdU16String(c.typed).toStdString());
+    g_bSaveUtf8 = c.utf8;
+    g_bDovuExtension = c.dovu;
+    g_Record.changeCount = 2;
+    SaveUndoPoint(u"分岐の削除");
+    picks = {{dir + c.typed, c.index}};
+    EXPECT_EQ(SaveFileAs(nullptr), 0);
+    std::u16string path = dir + c.written;
+    EXPECT_EQ(Bytes(path).rfind(c.begins, 0), 0u);
+    EXPECT_EQ(g_szRecordFilePath, path);
+    EXPECT_EQ(g_nSaveFilterIndex, c.index);
+    EXPECT_EQ(g_Record.changeCount, 0);
+    EXPECT_EQ(g_bUndoPending, 0);
+    EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")を保存しました。");
+    EXPECT_EQ(OpenRecordFile(nullptr, path), 0);
+    EXPECT_EQ(GetLineLength(g_Record), length);
+  }
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileCommandsTest, SaveAsProposalsAndQuestions) {
+  // Unnamed: today's date stem is proposed; the type follows 標準棋譜.
+  g_nDefaultFormat = 1;
+  picks = {{dir + u"first", 2}};
+  ASSERT_EQ(SaveFileAs(nullptr), 0);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].fileName, u"24Jan06");
+  EXPECT_EQ(requests[0].filterIndex, 2);
+  EXPECT_EQ(requests[0].folder + u"/", dir);
+  EXPECT_EQ(requests[0].filters[0].first, u"棋譜(*.zrf)");
+  EXPECT_EQ(g_szRecordTitle, u"first");
+
+  // An existing name: No shows the dialog again; the title is proposed.
+  picks = {{dir + u"first.zr2", 2}, {dir + u"second.zr2", 2}};
+  ui.answers = {kIdNo};
+  ASSERT_EQ(SaveFileAs(nullptr), 0);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].fileName, u"first");
+  EXPECT_EQ(ui.boxes[0].text, u"同名の棋譜(" + dir + u"first.zr2)があります。書き換えますか？");
+  EXPECT_EQ(ui.boxes[0].caption, u"棋譜保存");
+  EXPECT_EQ(g_szRecordFileName, u"second.zr2");
+
+  // CSA loses the variations: declining writes nothing.
+  Load(Copy(u"/records/variations.zrf", u"var.zrf"));
+  ui.boxes.clear();
+  ui.answers = {kIdNo};
+  picks = {{dir + u"tree", 3}};
+  EXPECT_EQ(SaveFileAs(nullptr), 1);
+  EXPECT_EQ(ui.boxes[0].caption, u"CSA形式棋譜保存");
+  EXPECT_FALSE(Exists(dir + u"tree.csa"));
+  EXPECT_EQ(g_szRecordFileName, u"var.zrf");
+
+  // Cancel.
+  EXPECT_EQ(SaveFileAs(nullptr), -1);
+}
+
+TEST_F(FileCommandsTest, SaveAsPositionTypes) {
+  g_AppMode = kModeEdit;
+  g_pWritePositionFile = [](const std::u16string& path) {
+    return WriteFileBytes(path, "diagram") ? 0 : 1;
+  };
+  picks = {{dir + u"p.txt", 4}};
+  ASSERT_EQ(SaveFileAs(nullptr), 0);
+  EXPECT_EQ(requests[0].filterIndex, 4);
+  EXPECT_EQ(Bytes(dir + u"p.txt.bod"), "diagram");
+  EXPECT_EQ(ui.status.back(), u"局面ファイル(" + dir + u"p.txt.bod)を出力しました。");
+  EXPECT_EQ(g_szPositionFolder, dir);
+  // A record without moves is now named after the position file.
+  EXPECT_EQ(g_szRecordTitle, u"p.txt");
+  g_pWritePositionFile = nullptr;
+
+  // A writer that fails (none is installed for English positions here).
+  g_AppMode = kModeView;
+  picks = {{dir + u"q", 6}};
+  EXPECT_EQ(SaveFileAs(nullptr), -2);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"局面保存エラー(" + dir + u"q.txt)");
+  EXPECT_EQ(ui.boxes[0].caption, u"エラー");
+  EXPECT_EQ(g_szRecordTitle, u"p.txt");
+}
+
+// ---- The save question -----------------------------------------------------------
+
+TEST_F(FileCommandsTest, SaveQuestionThreeAnswers) {
+  struct Case {
+    int answer, utf8, format;
+    const char16_t* target;  // in the record folder
+    bool written;
+  };
+  const Case cases[] = {
+      {kIdYes, 0, 0, u"24Jan06.zrf", true},
+      {kIdYes, 1, 1, u"24Jan06.zr2u", true},
+      {kIdNo, 0, 0, u"24Jan06.zrf", false},
+      {kIdCancel, 1, 0, u"24Jan06.dovu", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    QFile::remove(QString::fromStdU16String(dir + c.target));
+    g_bSaveUtf8 = c.utf8;
+    g_nDefaultFormat = c.format;
+    g_Record.changeCount = 1;
+    doc.SetModifiedFlag(true);
+    ui.boxes.clear();
+    ui.answers = {c.answer};
+    EXPECT_EQ(AskSaveRecord(nullptr), c.answer);
+    std::u16string target = dir + c.target;
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, u"棋譜(" + target + u")を保存しますか？");
+    EXPECT_EQ(ui.boxes[0].caption, u"棋譜保存");
+    EXPECT_EQ(Exists(target), c.written);
+    EXPECT_EQ(g_Record.changeCount, c.written ? 0 : 1);
+    EXPECT_EQ(doc.IsModified(), !c.written);
+    if (c.written) EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + target + u")を出力しました。");
+    EXPECT_TRUE(g_szRecordFilePath.empty());  // the names stay as they were
+  }
+
+  // A named record is offered under its title.
+  g_bSaveUtf8 = 0;
+  Load(Copy(u"/records/even.zrf", u"named.zrf"));
+  ui.boxes.clear();
+  ui.answers = {kIdNo};
+  AskSaveRecord(nullptr);
+  EXPECT_EQ(ui.boxes[0].text, u"棋譜(" + dir + u"named.zrf)を保存しますか？");
+}
+
+// ---- Save, backups and failures ----------------------------------------------------
+
+TEST_F(FileCommandsTest, SaveBacksUpBesideOrIntoBakFolder) {
+  g_bBackup = 1;
+  for (bool bakFolder : {false, true}) {
+    SCOPED_TRACE(bakFolder);
+    std::u16string sub = dir + (bakFolder ? u"with/" : u"without/");
+    QDir().mkpath(QString::fromStdU16String(sub + (bakFolder ? u"bak" : u"")));
+    std::u16string path = sub + u"game.zrf";
+    WriteFileBytes(path, Bytes(kData + u"/records/variations.zrf"));
+    Load(path);
+    const std::string old = Bytes(path);
+    TruncateRecordAfter(g_Record, 1);
+    g_Record.changeCount = 1;
+    EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+    std::u16string bak = bakFolder ? sub + u"bak/game.zrf.bak" : path + u".bak";
+    EXPECT_EQ(Bytes(bak), old);
+    EXPECT_FALSE(Exists(bakFolder ? path + u".bak" : sub + u"bak"));
+    EXPECT_NE(Bytes(path), old);
+    EXPECT_EQ(g_Record.changeCount, 0);
+    EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")を保存しました。");
+  }
+}
+
+TEST_F(FileCommandsTest, SaveWithUtf8NamesRenamesAndLeavesOldFile) {
+  g_bSaveUtf8 = 1;
+  g_bDovuExtension = 1;
+  g_bBackup = 1;
+  std::u16string zrf = Copy(u"/records/even.zrf", u"game.zrf");
+  std::u16string dovu = Copy(u"/records/even.dovu", u"game.dovu");
+  const std::string oldZrf = Bytes(zrf), oldDovu = Bytes(dovu);
+  Load(zrf);
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_EQ(g_szRecordFileName, u"game.dovu");
+  EXPECT_EQ(g_szRecordFilePath, dovu);
+  EXPECT_EQ(doc.GetPathName(), dovu);
+  EXPECT_EQ(Bytes(zrf), oldZrf);
+  EXPECT_EQ(Bytes(dovu + u".bak"), oldDovu);
+  EXPECT_EQ(Bytes(dovu).rfind("\xEF\xBB\xBF#ZRF", 0), 0u);
+}
+
+TEST_F(FileCommandsTest, FailedSavesKeepTheChangeAndReport) {
+  Load(Copy(u"/records/even.zrf", u"game.zrf"));
+  // The file's folder is gone: Save cannot write.
+  const std::u16string gone = dir + u"gone/game.zrf";
+  g_szRecordFilePath = gone;
+  g_Record.changeCount = 3;
+  doc.SetModifiedFlag(true);
+  ui.boxes.clear();
+  EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"棋譜保存エラー(" + gone + u")");
+  EXPECT_EQ(g_Record.changeCount, 3);
+  EXPECT_TRUE(doc.IsModified());
+
+  // Save As into a missing folder keeps the names.
+  picks = {{dir + u"gone/other.zrf", 1}};
+  EXPECT_EQ(SaveFileAs(nullptr), -2);
+  EXPECT_EQ(ui.boxes.back().text, u"棋譜保存エラー(" + dir + u"gone/other.zrf)");
+  EXPECT_EQ(g_szRecordFilePath, gone);
+  EXPECT_EQ(g_Record.changeCount, 3);
+
+  // The save question: a failed save must not let the record be dropped.
+  g_szRecordFolder = dir + u"gone/";
+  ui.answers = {kIdYes};
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdCancel);
+  EXPECT_EQ(ui.boxes.back().text, u"棋譜保存エラー(" + dir + u"gone/game.zrf)");
+  EXPECT_EQ(g_Record.changeCount, 3);
+}
+
+// ---- The open dialog ---------------------------------------------------------------
+
+TEST_F(FileCommandsTest, OpenDialogAsksFirstAndRemembersType) {
+  std::u16string path = Copy(u"/records/even.zr2", u"game.zr2");
+  g_Record.changeCount = 1;
+  ui.answers = {kIdCancel};
+  EXPECT_EQ(OpenFileWithDialog(nullptr), 0);
+  EXPECT_TRUE(requests.empty());
+
+  g_nDefaultFormat = 1;
+  ui.answers = {kIdNo};
+  picks = {{path, 5}};
+  EXPECT_EQ(OpenFileWithDialog(nullptr), 1);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].filterIndex, 2);
+  EXPECT_EQ(requests[0].defaultExt, u"ZR2");
+  EXPECT_EQ(requests[0].title, u"棋譜・局面ファイルの読み込み");
+  EXPECT_EQ(requests[0].filters.size(), 6u);
+  EXPECT_EQ(g_szRecordFileName, u"game.zr2");
+  EXPECT_EQ(g_nOpenFilterIndex, 5);
+
+  // Unchanged record: no question; the type chosen last is offered.
+  ui.boxes.clear();
+  picks = {{dir + u"missing.zrf", 1}};
+  EXPECT_EQ(OpenFileWithDialog(nullptr), -1);
+  EXPECT_EQ(requests[1].filterIndex, 5);
+  EXPECT_EQ(ui.boxes.size(), 1u);  // only the missing file's box
+}
+
+// ---- The question after a game -------------------------------------------------------
+
+TEST_F(FileCommandsTest, AfterGameQuestionRoutesEachChoice) {
+  Load(Copy(u"/records/even.zrf", u"game.zrf"));
+  int choice = kSaveNot;
+  std::u16string shownName;
+  SetSaveChoiceDialog([&](CNarvoView*, const std::u16string& name) {
+    shownName = name;
+    return choice;
+  });
+  const std::string old = Bytes(g_szRecordFilePath);
+  TruncateRecordAfter(g_Record, 0);
+  EXPECT_EQ(SaveRecordViaDialog(nullptr), 0);
+  EXPECT_EQ(shownName, dir + u"game.zrf");
+  EXPECT_EQ(Bytes(dir + u"game.zrf"), old);
+  EXPECT_TRUE(requests.empty());
+
+  choice = kSaveOverwrite;
+  EXPECT_EQ(SaveRecordViaDialog(nullptr), 0);
+  EXPECT_NE(Bytes(dir + u"game.zrf"), old);
+  EXPECT_TRUE(requests.empty());
+
+  choice = kSaveAs;
+  picks = {{dir + u"copy", 1}};
+  EXPECT_EQ(SaveRecordViaDialog(nullptr), 0);
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_EQ(g_szRecordFileName, u"copy.zrf");
+  SetSaveChoiceDialog(nullptr);
+}
+
+}  // namespace
