@@ -372,11 +372,11 @@ const CommandEntry g_CommandTable[] = {
   {kCmdEditSiori, kEdit, u"しおりの編集(&H)...", nullptr, VIEW(EditSiori(g_pView)), RuleHasBookmark, 0, kBarNone, nullptr},
   // ---- 表示
   {kCmdGotoStart, kView, u"開始局面へ(&T)", nullptr, VIEW(GotoStartPosition(g_pView)), RuleBackward, 0, kBarReplay, "sp:first"},
-  {kCmdReplayBackward, kView, u"連続して戻す(&P)", nullptr, VIEW(AutoReplayBackward(g_pView)), RuleBackward, 0, kBarReplay, "sp:rewind"},
+  {kCmdReplayBackward, kView, u"連続して戻す(&P)", nullptr, VIEW(AutoReplayBackward(g_pView, !IsReplayKeyHeld(kReplayKeyShift))), RuleBackward, 0, kBarReplay, "sp:rewind"},
   {kCmdStepBack, kView, u"１手戻す(&B)", nullptr, VIEW(StepBackward(g_pView)), RuleBackward, 0, kBarReplay, "sp:back"},
   {kCmdReplayStop, kView, u"再現停止(&S)", nullptr, VIEW(g_nReplayStop = 1), RuleReplayStop, 0, kBarReplay, "sp:stop"},
   {kCmdStepForward, kView, u"１手進める(&F)", nullptr, VIEW(StepForward(g_pView)), RuleForward, 0, kBarReplay, "sp:forward"},
-  {kCmdReplayForward, kView, u"連続して進める(&N)", nullptr, VIEW(AutoReplayForward(g_pView)), RuleForward, 0, kBarReplay, "sp:play"},
+  {kCmdReplayForward, kView, u"連続して進める(&N)", nullptr, VIEW(AutoReplayForward(g_pView, !IsReplayKeyHeld(kReplayKeyShift))), RuleForward, 0, kBarReplay, "sp:play"},
   {kCmdGotoEnd, kView, u"最終局面へ(&E)", nullptr, VIEW(GotoLineEnd(g_pView)), RuleForward, 0, kBarReplay, "sp:last"},
   SEP(kView),
   {kCmdBackToBranch, kView, u"前の分岐まで戻す(&M)", nullptr, VIEW(BackToBranch(g_pView)), RuleBackToBranch, 0, kBarNone, nullptr},

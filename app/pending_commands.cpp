@@ -3,9 +3,7 @@
 #include "record/ui_port.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
-void GotoMoveNumber(CNarvoView*, int) {}
 void UpdateDovuWndScroll() {}
-void AutoReplayForward(CNarvoView*) {}
 void ResumeSuspendedGame(CNarvoView*) {}
 void StartNewGame(CNarvoView*) {}
 void StartPositionEdit(CNarvoView*) {}
@@ -30,15 +28,6 @@ void OpenPrevFile(CNarvoView*) {}
 void PreviewScoreSheet(CNarvoView*) {}
 bool HasFtpSendDestination() { return false; }
 void FtpUploadAll(CNarvoView*) {}
-
-void GotoStartPosition(CNarvoView*) {}
-void StepBackward(CNarvoView*) {}
-void AutoReplayBackward(CNarvoView*) {}
-void StepForward(CNarvoView*) {}
-void GotoLineEnd(CNarvoView*) {}
-void BackToBranch(CNarvoView*) {}
-void ForwardToBranch(CNarvoView*) {}
-void JumpToMoveNumber(CNarvoView*) {}
 
 void CopyZrfToClipboard(CNarvoView*, bool) {}
 void CopyZr2ToClipboard(CNarvoView*, int) {}

@@ -6,15 +6,14 @@
 
 #include "view/move_path.h"  // DoMove
 
-// The file commands, which the callers of this header use as well.
+// The file commands and navigation, which the callers of this header use as well.
 #include "app/file_commands.h"
+#include "view/navigation.h"
 
 class CNarvoView;
 
 int PasteFromClipboard(CNarvoView* view);
-void GotoMoveNumber(CNarvoView* view, int moveNumber);
 void UpdateDovuWndScroll();
-void AutoReplayForward(CNarvoView* view);
 void ResumeSuspendedGame(CNarvoView* view);
 void StartNewGame(CNarvoView* view);
 void StartPositionEdit(CNarvoView* view);
@@ -42,16 +41,6 @@ void PreviewScoreSheet(CNarvoView* view);
 // FTP: a destination is marked for sending with its server and user filled in.
 bool HasFtpSendDestination();
 void FtpUploadAll(CNarvoView* view);
-
-// Moves and navigation.
-void GotoStartPosition(CNarvoView* view);
-void StepBackward(CNarvoView* view);
-void AutoReplayBackward(CNarvoView* view);
-void StepForward(CNarvoView* view);
-void GotoLineEnd(CNarvoView* view);
-void BackToBranch(CNarvoView* view);
-void ForwardToBranch(CNarvoView* view);
-void JumpToMoveNumber(CNarvoView* view);
 
 // Clipboard.
 void CopyZrfToClipboard(CNarvoView* view, bool currentLineOnly);
