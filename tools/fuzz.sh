@@ -23,8 +23,15 @@ run_target() {  # target, seed files, flag bytes
       { printf "\\x$flag"; cat "$f"; } > "$seeds/$(basename "$f").$flag"
     done
   done
-  "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$build/$target-" "$corpus" "$seeds"
+  # The fuzzer's running commentary goes to a log; only a failure shows it.
+  local log="$build/$target.log"
+  if ! "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+      -print_final_stats=1 -artifact_prefix="$build/$target-" "$corpus" "$seeds" >"$log" 2>&1; then
+    tail -n 80 "$log"
+    echo "$target failed; the input is in $build/$target-*" >&2
+    return 1
+  fi
+  echo "$target: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1)"
 }
 run_target record_reader_fuzz "tests/data/records/*" "00 01 05 13"
 run_target csa_reader_fuzz "tests/data/csa/*" "00 01"
