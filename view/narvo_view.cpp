@@ -1,5 +1,6 @@
 #include "view/narvo_view.h"
 
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
@@ -10,6 +11,7 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "settings/env.h"
+#include "view/board_input.h"
 
 CNarvoView* g_pView = nullptr;
 
@@ -144,6 +146,18 @@ void CNarvoView::timerEvent(QTimerEvent* e) {
       return;
     }
   QWidget::timerEvent(e);
+}
+
+void CNarvoView::keyPressEvent(QKeyEvent* e) {
+  NoteViewReplayKey(e->key(), true);
+  if (!OnViewKeyDown(this, e->key(), e->modifiers(), g_AppMode)) QWidget::keyPressEvent(e);
+}
+
+void CNarvoView::keyReleaseEvent(QKeyEvent* e) {
+  // A held key repeats its release: only the real one counts.
+  if (e->isAutoRepeat()) return QWidget::keyReleaseEvent(e);
+  NoteViewReplayKey(e->key(), false);
+  if (!OnViewKeyUp(this, e->key(), g_AppMode)) QWidget::keyReleaseEvent(e);
 }
 
 void OnClockTimer(int id, CNarvoView* view) {

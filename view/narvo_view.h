@@ -62,6 +62,9 @@ protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
+  // The keys go to the board input (view/board_input.h).
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
   void EnsureImage();
