@@ -30,7 +30,6 @@ int g_bBackReplayTimerSet = 0;
 
 namespace {
 
-constexpr char16_t kPauseText[] = u"一時停止（スペースキーで連続再現を再開）";
 constexpr char16_t kNoTimerText[] = u"タイマーが使用できません。";
 
 bool g_heldKeys[5] = {};
@@ -109,7 +108,7 @@ void Sleep(int milliseconds) {
 bool StopRequested(int pausedDirection) {
   if (g_nReplayStop == 0) return false;
   if (g_nReplayStop == 2) {
-    ShowStatus(kPauseText);
+    ShowStatus(kReplayPauseText);
     g_nReplayPaused = pausedDirection;
   }
   return true;
@@ -197,7 +196,7 @@ void RunReplay(CNarvoView* view, bool timed, bool backward) {
       continue;
     }
     if (ReplayPauseRule() == 1) {
-      ShowStatus(kPauseText);
+      ShowStatus(kReplayPauseText);
       g_nReplayPaused = pausedDirection;
       break;
     }

@@ -7,6 +7,9 @@
 class CNarvoView;
 struct RecordNode;
 
+// The status line while continuous replay is paused.
+inline constexpr char16_t kReplayPauseText[] = u"一時停止（スペースキーで連続再現を再開）";
+
 // Timer 1 is running for the forward or the backward replay loop.
 extern int g_bReplayTimerSet;
 extern int g_bBackReplayTimerSet;
