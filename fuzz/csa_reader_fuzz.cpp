@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_checks.h"
 #include "record/board.h"
 #include "record/csa.h"
 #include "record/notation.h"
@@ -40,23 +41,6 @@ std::string Dump() {
     out += "\n";
   }
   return out;
-}
-
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "fuzz check failed: %s\n", what);
-  std::abort();
-}
-
-bool SoundBoard(const BoardState& b) {
-  if (CheckPieceSet(b) != kPieceSetOk) return false;
-  for (int sq = 11; sq <= 99; ++sq) {
-    if (!IsBoardSquare(sq)) continue;
-    int id = b.idOnSquare[sq];
-    if (IsPiece(b.squares[sq]) != (id != 0)) return false;
-    if (id && b.squareOfId[id] != sq) return false;
-  }
-  return true;
 }
 
 std::string Write() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz/fuzz_checks.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -50,23 +51,6 @@ std::string Dump() {
     if (n->firstChild && top < 4096) stack[top++] = {n->firstChild, it.depth + 1};
   }
   return out + tree;
-}
-
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "fuzz check failed: %s\n", what);
-  std::abort();
-}
-
-bool SoundBoard(const BoardState& b) {
-  if (CheckPieceSet(b) != kPieceSetOk) return false;
-  for (int sq = 11; sq <= 99; ++sq) {
-    if (!IsBoardSquare(sq)) continue;
-    int id = b.idOnSquare[sq];
-    if (IsPiece(b.squares[sq]) != (id != 0)) return false;
-    if (id && b.squareOfId[id] != sq) return false;
-  }
-  return true;
 }
 
 }  // namespace

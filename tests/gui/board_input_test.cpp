@@ -17,6 +17,7 @@
 #include "record/rules.h"
 #include "settings/env.h"
 #include "tests/support/qt_test_app.h"
+#include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
 #include "view/board_drawing.h"
 #include "view/board_input.h"
@@ -75,13 +76,7 @@ protected:
   }
 
   static void Add(std::initializer_list<int> keys) {
-    for (int key : keys) {
-      ASSERT_EQ(AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, key, 0), 0);
-      if ((key >> 8) <= 10) continue;
-      MakeMoveOnBoard(g_Board, BuildMoveCode(g_Board, key & 0xFF, key >> 8));
-      g_Board.sideToMove = kSente - g_Board.sideToMove;
-      ++g_Record.moveNumber;
-    }
+    for (int key : keys) AddMoveAndGo(key);
   }
   // 1.76 2.34 (or 2.84 3.26) 3.26 4.84 5.25, then 詰み.
   static void BuildTree() {

@@ -22,6 +22,7 @@
 #include "tests/support/position_loader.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
+#include "tests/support/view_images.h"
 #include "view/board_drawing.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
@@ -95,16 +96,8 @@ protected:
     EXPECT_EQ(CompareBoardStates(g_Board, b), 0);
     EXPECT_EQ(g_Board.sideToMove, b.sideToMove);
   }
-  QImage FreshPaint() {
-    QImage image(view->size(), QImage::Format_RGB32);
-    QPainter p(&image);
-    view->OnDraw(p);
-    return image;
-  }
-  QImage Shown() {
-    view->grab();
-    return view->Image();
-  }
+  QImage FreshPaint() { return FreshViewPaint(*view); }
+  QImage Shown() { return ShownViewImage(*view); }
 
   RecordingUi ui;
   CNarvoDoc doc;

@@ -19,6 +19,7 @@
 #include "record/rules.h"
 #include "settings/env.h"
 #include "tests/support/qt_test_app.h"
+#include "tests/support/view_images.h"
 #include "view/board_drawing.h"
 #include "view/board_geometry.h"
 #include "view/narvo_view.h"
@@ -64,17 +65,9 @@ protected:
     }
   }
   // What a paint of the whole view draws now, in an image of its own.
-  QImage FreshPaint() {
-    QImage image(view->size(), QImage::Format_RGB32);
-    QPainter p(&image);
-    view->OnDraw(p);
-    return image;
-  }
+  QImage FreshPaint() { return FreshViewPaint(*view); }
   // The view's image once its pending paint has run.
-  QImage Shown() {
-    view->grab();
-    return view->Image();
-  }
+  QImage Shown() { return ShownViewImage(*view); }
 
   CNarvoDoc doc;
   std::unique_ptr<CNarvoView> view;

@@ -15,6 +15,7 @@
 #include "record/rules.h"
 #include "settings/env.h"
 #include "tests/support/qt_test_app.h"
+#include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
 #include "view/board_drawing.h"
 #include "view/move_path.h"
@@ -86,17 +87,8 @@ protected:
   // Adds the moves after the current node and goes along them; an end mark
   // is added without being entered.
   static void Add(std::initializer_list<int> keys) {
-    for (int key : keys) {
-      ASSERT_EQ(AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, key, 0), 0);
-      if ((key >> 8) == kEndResign) {  // entered, as stepping onto it does
-        g_Board.sideToMove = kSente - g_Board.sideToMove;
-        ++g_Record.moveNumber;
-      }
-      if ((key >> 8) <= 10) continue;
-      MakeMoveOnBoard(g_Board, BuildMoveCode(g_Board, key & 0xFF, key >> 8));
-      g_Board.sideToMove = kSente - g_Board.sideToMove;
-      ++g_Record.moveNumber;
-    }
+    // 投了 is entered, as stepping onto it does.
+    for (int key : keys) AddMoveAndGo(key, true);
   }
   // 1.76 2.34 (or 2.84 3.26) 3.26 4.84 5.25, then 詰み.
   static void BuildTree() {

@@ -1,0 +1,24 @@
+// Checks shared by the reader fuzz targets.
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+
+#include "record/board.h"
+
+inline void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "fuzz check failed: %s\n", what);
+  std::abort();
+}
+
+// The piece set is possible and every piece on the board carries its identity.
+inline bool SoundBoard(const BoardState& b) {
+  if (CheckPieceSet(b) != kPieceSetOk) return false;
+  for (int sq = 11; sq <= 99; ++sq) {
+    if (!IsBoardSquare(sq)) continue;
+    int id = b.idOnSquare[sq];
+    if (IsPiece(b.squares[sq]) != (id != 0)) return false;
+    if (id && b.squareOfId[id] != sq) return false;
+  }
+  return true;
+}
