@@ -928,17 +928,20 @@ void ResetEnvDefaults() {
 }
 
 std::u16string MapFontFace(std::u16string_view face) {
-  if (face == u"ＭＳ 明朝" || face == u"ＭＳ Ｐ明朝" || face == u"MS Mincho" || face == u"MS PMincho")
-    return u"IPAexMincho";
-  if (face == u"ＭＳ ゴシック" || face == u"MS Gothic") return u"IPAexGothic";
+  if (face == u"ＭＳ 明朝" || face == u"MS Mincho") return u"IPAMincho";
+  if (face == u"ＭＳ Ｐ明朝" || face == u"MS PMincho") return u"IPAPMincho";
+  if (face == u"ＭＳ ゴシック" || face == u"MS Gothic") return u"IPAGothic";
   if (face == u"ＭＳ Ｐゴシック" || face == u"MS PGothic") return u"IPAPGothic";
   return std::u16string(face);
 }
 
 std::vector<std::u16string> MapFontFamilies(std::u16string_view face) {
   std::vector<std::u16string> families{MapFontFace(face)};
-  // IPAex Gothic has proportional Latin letters of its own: the stand-in
-  // where the proportional Gothic is not installed.
-  if (families[0] == u"IPAPGothic") families.push_back(u"IPAexGothic");
+  // Where the IPA faces are missing the IPAex ones (always installed, they
+  // draw the built-in pieces) are the nearest stand-ins.
+  if (families[0] == u"IPAGothic" || families[0] == u"IPAPGothic")
+    families.push_back(u"IPAexGothic");
+  else if (families[0] == u"IPAMincho" || families[0] == u"IPAPMincho")
+    families.push_back(u"IPAexMincho");
   return families;
 }

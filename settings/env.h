@@ -303,9 +303,11 @@ void GetEnvFontValue(EnvFont& font, std::u16string_view line);
 std::u16string EscapeEnvString(std::u16string_view source);
 
 // The family to create a font with for a face name the file keeps:
-// "ＭＳ 明朝" → "IPAexMincho", "ＭＳ ゴシック" → "IPAexGothic",
-// "ＭＳ Ｐゴシック" → "IPAPGothic"; any other face is returned unchanged.
+// "ＭＳ 明朝" → "IPAMincho", "ＭＳ ゴシック" → "IPAGothic" (monospaced: a
+// half-width advance is exactly half a full-width one, so columns counted in
+// half-width units line up), "ＭＳ Ｐゴシック" → "IPAPGothic", "ＭＳ Ｐ明朝" →
+// "IPAPMincho"; any other face is returned unchanged.
 std::u16string MapFontFace(std::u16string_view face);
 // The same with the families to fall back on, in order (for a font request
-// that takes a list): the proportional Gothic falls back on "IPAexGothic".
+// that takes a list): the IPA faces fall back on their IPAex kin.
 std::vector<std::u16string> MapFontFamilies(std::u16string_view face);

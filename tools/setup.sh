@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
-  fonts-ipaexfont fontconfig
+  fonts-ipaexfont fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   libcurl4-openssl-dev libgif-dev
   xvfb xauth xdg-utils
   clang libclang-rt-dev

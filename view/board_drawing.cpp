@@ -117,7 +117,10 @@ void CompositePiece(QPainter& p, int x, int y, const QImage& image, const QImage
 // A font as the settings describe it: a negative height is the character
 // height, a positive one the height of the whole cell; the weight as stored.
 QFont MakeFont(std::u16string_view face, int height, int weight, bool italic) {
-  QFont font(QString::fromStdU16String(MapFontFace(face)));
+  QFont font;
+  QStringList families;
+  for (const std::u16string& f : MapFontFamilies(face)) families << QString::fromStdU16String(f);
+  font.setFamilies(families);
   int pixels = height < 0 ? -height : height;
   if (pixels == 0) pixels = 12;
   font.setPixelSize(pixels);

@@ -690,14 +690,17 @@ TEST(Folders, DataFolderIsMadeUnderXdgDataHome) {
 
 TEST(Fonts, FaceNamesMapToInstalledFamilies) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"ＭＳ 明朝", u"IPAexMincho"},
-      {u"ＭＳ ゴシック", u"IPAexGothic"},
+      {u"ＭＳ 明朝", u"IPAMincho"},
+      {u"ＭＳ ゴシック", u"IPAGothic"},
       {u"ＭＳ Ｐゴシック", u"IPAPGothic"},
+      {u"ＭＳ Ｐ明朝", u"IPAPMincho"},
       {u"IPAexGothic", u"IPAexGothic"},
       {u"Sans", u"Sans"},
   };
   for (const auto& [face, family] : cases) EXPECT_EQ(MapFontFace(face), family);
   EXPECT_EQ(MapFontFamilies(u"ＭＳ Ｐゴシック"),
             (std::vector<std::u16string>{u"IPAPGothic", u"IPAexGothic"}));
-  EXPECT_EQ(MapFontFamilies(u"ＭＳ 明朝"), (std::vector<std::u16string>{u"IPAexMincho"}));
+  EXPECT_EQ(MapFontFamilies(u"ＭＳ 明朝"),
+            (std::vector<std::u16string>{u"IPAMincho", u"IPAexMincho"}));
+  EXPECT_EQ(MapFontFamilies(u"Sans"), (std::vector<std::u16string>{u"Sans"}));
 }
