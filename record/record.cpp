@@ -569,6 +569,19 @@ int64_t GetCumulativeTimeAtMove(int n, const GameRecord& record) {
   return GetCumulativeTime(GetNodeAtMove(n, record), record);
 }
 
+std::u16string FormatMoveTimes(int seconds, int64_t cumulative) {
+  if (seconds < 0) seconds = 0;
+  if (cumulative < 0) cumulative = 0;
+  return FormatU16(u"%02d:%02d / %02d:%02d:%02d", seconds / 60, seconds % 60,
+                   int(cumulative / 3600 % 100), int(cumulative / 60 % 60), int(cumulative % 60));
+}
+
+std::u16string FormatMoveTimes(int n, const GameRecord& record) {
+  const RecordNode* node = n > 0 ? GetNodeAtMove(n, record) : nullptr;
+  if (node == nullptr) return FormatMoveTimes(0, 0);
+  return FormatMoveTimes(node->seconds, GetCumulativeTime(node, record));
+}
+
 int64_t SumSubtreeSeconds(const RecordNode* node, int64_t sum) {
   VisitChain(node, [&](const RecordNode& n) {
     sum += n.seconds;

@@ -2,6 +2,7 @@
 // held in one fixed pool of nodes allocated at start-up and never grown.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "record/header.h"
 
@@ -174,6 +175,13 @@ void ClearAllComments(GameRecord& record = g_Record);
 // side that made the move), the root excluded.
 int64_t GetCumulativeTime(const RecordNode* node, const GameRecord& record = g_Record);
 int64_t GetCumulativeTimeAtMove(int n, const GameRecord& record = g_Record);
+// The times of a move as the move list and the information panel show them:
+// "%02d:%02d / %02d:%02d:%02d", the move's own minutes (not wrapped) and
+// seconds, then the side's total up to it (hours modulo 100). Move 0 and a
+// number past the line give zeros.
+std::u16string FormatMoveTimes(int n, const GameRecord& record = g_Record);
+// The same from the two figures, for callers that walk the line themselves.
+std::u16string FormatMoveTimes(int seconds, int64_t cumulative);
 // sum + the seconds of the node, its descendants and later siblings.
 int64_t SumSubtreeSeconds(const RecordNode* node, int64_t sum);
 // Writes 消費時間 from the main line's totals: 1, or 0 when both are 0.

@@ -572,6 +572,12 @@ TEST_F(RecordTest, TimesAndTheConsumedTimeHeader) {
   RecordNode* alt = AddAt(GetNodeAtMove(1), kB, 1000);
   EXPECT_EQ(SumSubtreeSeconds(GetNodeAtMove(2), 5), 5 + 140 + 1000);
   EXPECT_EQ(GetCumulativeTime(alt), 1000);
+
+  // The shown times: own minutes unwrapped, the total's hours modulo 100.
+  EXPECT_EQ(FormatMoveTimes(5), u"00:50 / 00:01:30");
+  EXPECT_EQ(FormatMoveTimes(0), u"00:00 / 00:00:00");
+  EXPECT_EQ(FormatMoveTimes(9), u"00:00 / 00:00:00");
+  EXPECT_EQ(FormatMoveTimes(7265, int64_t{100 * 3600 + 3723}), u"121:05 / 01:02:03");
 }
 
 // A line as long as the pool allows: every walk stays off the call stack.
