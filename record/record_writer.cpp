@@ -15,9 +15,7 @@
 
 // ---- Output file -------------------------------------------------------------
 
-RecordTextFile::~RecordTextFile() {
-  if (file_) std::fclose(file_);
-}
+RecordTextFile::~RecordTextFile() = default;  // an unclosed file is discarded
 
 bool RecordTextFile::Open(std::u16string_view path, bool utf8) {
   Close();
@@ -25,10 +23,10 @@ bool RecordTextFile::Open(std::u16string_view path, bool utf8) {
   failed_ = false;
   bytes_.clear();
   utf8_ = utf8;
-  file_ = std::fopen(PathToNative(path).c_str(), "wb");
-  if (!file_) return false;
+  // The old file stays until the new one is whole: see AtomicFile.
+  if (!file_.Open(path)) return false;
   // The byte-order mark tells other programs the file is UTF-8.
-  if (utf8 && std::fwrite("\xEF\xBB\xBF", 1, 3, file_) != 3) failed_ = true;
+  if (utf8 && !file_.Write("\xEF\xBB\xBF")) failed_ = true;
   return true;
 }
 
@@ -57,7 +55,7 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
     bytes_ += bytes;
     return int(bytes.size());
   }
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+  if (!file_.Write(bytes)) {
     failed_ = true;
     return -1;
   }
@@ -65,10 +63,12 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
 }
 
 int RecordTextFile::Close() {
-  if (file_) {
-    if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
+  if (file_.IsOpen()) {
+    // A failed write leaves the old file as it was.
+    if (failed_)
+      file_.Discard();
+    else if (!file_.Commit())
+      failed_ = true;
   }
   return failed_ ? -1 : 0;
 }

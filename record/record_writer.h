@@ -5,16 +5,18 @@
 // text-output routine, the board diagram and the hand line.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "record/atomic_file.h"
 
 struct BoardState;
 struct RecordNode;
 
 // An output text file of the record writers. In UTF-8 mode the file starts
 // with a byte-order mark; every LF written becomes CR LF. A failed write is
-// remembered so that Close reports it.
+// remembered so that Close reports it. The file replaces what was at the path
+// only when Close succeeds; until then, and on any failure, the old file stays.
 class RecordTextFile {
 public:
   RecordTextFile() = default;
@@ -22,11 +24,11 @@ public:
   RecordTextFile& operator=(const RecordTextFile&) = delete;
   ~RecordTextFile();
 
-  // Creates (or empties) the file. False when it cannot be created.
+  // Starts the file. False when it cannot be created.
   bool Open(std::u16string_view path, bool utf8);
   // Collects the bytes in memory instead (Bytes()); the same text as a file.
   void OpenMemory(bool utf8);
-  bool IsOpen() const { return file_ != nullptr || memory_; }
+  bool IsOpen() const { return file_.IsOpen() || memory_; }
   bool IsUtf8() const { return utf8_; }
   bool Failed() const { return failed_; }
 
@@ -35,15 +37,16 @@ public:
   int Write(std::u16string_view text, bool utf8);
   int Write(std::u16string_view text) { return Write(text, utf8_); }
 
-  // Closes the file: 0, or -1 when a write or the close itself failed (a full
-  // disk shows only here, when the last buffer is flushed).
+  // Closes the file and puts it in place: 0, or -1 when a write or the close
+  // itself failed (a full disk may show only here, when the last buffer is
+  // flushed).
   int Close();
 
   // What a memory output holds so far.
   const std::string& Bytes() const { return bytes_; }
 
 private:
-  std::FILE* file_ = nullptr;
+  AtomicFile file_;
   bool memory_ = false;
   bool utf8_ = false;
   bool failed_ = false;

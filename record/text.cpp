@@ -1,12 +1,13 @@
 #include "record/text.h"
 
+#include "record/atomic_file.h"
+
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
@@ -319,11 +320,7 @@ bool ReadFileBytes(std::u16string_view path, std::string& out) {
 }
 
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes) {
-  std::ofstream f(PathToNative(path), std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  f.write(bytes.data(), std::streamsize(bytes.size()));
-  f.flush();
-  return bool(f);
+  return WriteFileAtomically(path, bytes);
 }
 
 std::vector<std::u16string> SplitLines(std::u16string_view text) {

@@ -43,7 +43,8 @@ std::u16string PathFromNative(std::string_view path);
 
 // Whole file into memory; false when it cannot be opened or read.
 bool ReadFileBytes(std::u16string_view path, std::string& out);
-// Whole file written (replaced); false on any failure.
+// Whole file written through AtomicFile (the old file stays on any
+// failure); false on any failure.
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes);
 
 // Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.

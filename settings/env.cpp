@@ -1,9 +1,5 @@
 #include "settings/env.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -13,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "record/atomic_file.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -838,33 +835,7 @@ std::u16string FormatEnvFile() {
 }
 
 int WriteEnvFile(std::u16string_view path) {
-  std::string bytes = Utf16ToUtf8(FormatEnvFile(), true);
-  std::string target = PathToNative(path);
-  std::string temp = target + ".XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return -1;
-  mode_t mask = umask(0);
-  umask(mask);
-  bool ok = fchmod(fd, 0666 & ~mask) == 0;
-  for (size_t done = 0; ok && done < bytes.size();) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      done += size_t(n);
-    }
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(name.data(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(name.data());
-    return -1;
-  }
-  return 0;
+  return WriteFileAtomically(path, Utf16ToUtf8(FormatEnvFile(), true)) ? 0 : -1;
 }
 
 // ---------------------------------------------------------------------------
