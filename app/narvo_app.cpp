@@ -28,6 +28,7 @@
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/folders.h"
+#include "view/info_panel.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
 
@@ -255,6 +256,7 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   if (g_nStandKind < 2) LoadStandGrain();
   InitSquareTables();
   InstallMoveNotation();  // text flags of added moves, independent of link order
+  UpdateInfoLineHeight();
 
   g_AppMode = kModeView;
   g_bReplayRunning = 0;

@@ -71,8 +71,6 @@ void UpdateBranchWindow() {}
 void PrepareCommentWindow() {}
 void UpdateCommentWindow() {}
 
-void ClearInfoPanel(QPainter&) {}
-void DrawInfoPanel(QPainter&) {}
 void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
 void DrawClockRunningTime(CNarvoView*) {}
 

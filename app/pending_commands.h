@@ -88,9 +88,7 @@ void UpdateBranchWindow();
 void PrepareCommentWindow();
 void UpdateCommentWindow();
 
-// The information panel and the print preview page, drawn by the view.
-void ClearInfoPanel(QPainter& p);
-void DrawInfoPanel(QPainter& p);
+// The print preview page, drawn by the view.
 void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);
 void DrawClockRunningTime(CNarvoView* view);
 

@@ -114,28 +114,6 @@ void CompositePiece(QPainter& p, int x, int y, const QImage& image, const QImage
 
 // ---- Fonts and text --------------------------------------------------------------------
 
-// A font as the settings describe it: a negative height is the character
-// height, a positive one the height of the whole cell; the weight as stored.
-QFont MakeFont(std::u16string_view face, int height, int weight, bool italic) {
-  QFont font;
-  QStringList families;
-  for (const std::u16string& f : MapFontFamilies(face)) families << QString::fromStdU16String(f);
-  font.setFamilies(families);
-  int pixels = height < 0 ? -height : height;
-  if (pixels == 0) pixels = 12;
-  font.setPixelSize(pixels);
-  if (height > 0) {
-    int cell = QFontMetrics(font).height();
-    if (cell > pixels) font.setPixelSize(std::max(1, pixels * pixels / cell));
-  }
-  font.setWeight(weight <= 1 ? QFont::Normal : QFont::Weight(std::clamp(weight, 100, 900)));
-  font.setItalic(italic);
-  // Small Japanese faces are crisp bitmaps on the system the settings come
-  // from; smoothing them here only blurs the thin strokes.
-  if (font.pixelSize() <= 16) font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
-
 // Text whose cell's top-left is (x, y), with a transparent background.
 void DrawTextAt(QPainter& p, const QFont& font, int x, int y, const QString& text,
                 const QColor& colour = Qt::black) {
@@ -260,6 +238,26 @@ const RecordNode* LastMoveNode() {
 }
 
 }  // namespace
+
+QFont MakeFont(std::u16string_view face, int height, int weight, bool italic) {
+  QFont font;
+  QStringList families;
+  for (const std::u16string& f : MapFontFamilies(face)) families << QString::fromStdU16String(f);
+  font.setFamilies(families);
+  int pixels = height < 0 ? -height : height;
+  if (pixels == 0) pixels = 12;
+  font.setPixelSize(pixels);
+  if (height > 0) {
+    int cell = QFontMetrics(font).height();
+    if (cell > pixels) font.setPixelSize(std::max(1, pixels * pixels / cell));
+  }
+  font.setWeight(weight <= 1 ? QFont::Normal : QFont::Weight(std::clamp(weight, 100, 900)));
+  font.setItalic(italic);
+  // Small Japanese faces are crisp bitmaps on the system the settings come
+  // from; smoothing them here only blurs the thin strokes.
+  if (font.pixelSize() <= 16) font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
 
 // ---- SurfacePainter ------------------------------------------------------------------
 

@@ -16,7 +16,10 @@
 // set in use and g_bBoardFlipped; pieces from g_Board; the last move from
 // g_Record; colours, kinds and fonts from the settings.
 #pragma once
+#include <QFont>
 #include <QRect>
+
+#include <string_view>
 
 #include "app/narvo_app.h"
 #include "view/board_geometry.h"
@@ -173,6 +176,13 @@ void ClearLastMoveHighlight(QPainter& p);
 void ShowLastMoveHighlight(BoardSurface& view);
 void ShowLastMoveFromHighlight(BoardSurface& view);
 void ClearLastMoveHighlight(BoardSurface& view);
+
+// ---- Fonts ------------------------------------------------------------------------
+
+// A font as the settings describe it: a negative height is the character
+// height, a positive one the height of the whole cell; the weight as stored
+// (0 the face's normal).
+QFont MakeFont(std::u16string_view face, int height, int weight, bool italic);
 
 // ---- Window -------------------------------------------------------------------------
 

@@ -15,6 +15,7 @@
 #include "settings/env.h"
 #include "view/board_drawing.h"
 #include "view/board_geometry.h"
+#include "view/info_panel.h"
 #include "view/narvo_view.h"
 
 int64_t g_tMoveTime = 0;
@@ -381,13 +382,6 @@ void RedrawMoveSquares(CNarvoView* view, uint32_t moveCode, int moverSide) {
 }
 
 // ---- Stand-ins --------------------------------------------------------------------------
-
-void DrawInfoMoveTime(CNarvoView*, int) {}
-void DrawInfoLastMove(CNarvoView*) {}
-void DrawInfoSideToMove(CNarvoView*) {}
-void DrawInfoLine1(CNarvoView*) {}
-void DrawInfoLine2(CNarvoView*) {}
-void DrawInfoLine3(CNarvoView*) {}
 
 void StartClock(CNarvoView* view) {
   if (!view || !view->SetTimer(kClockTimer, 1000)) return;

@@ -60,15 +60,9 @@ using MovePathTraceFunction = void (*)(const char* step);
 extern MovePathTraceFunction g_pMovePathTrace;
 
 // ---- Parts still to come --------------------------------------------------------
-// The information panel, the game clock and the sliding animation belong to
-// later modules; these stand in for them and draw nothing.
+// The game clock and the sliding animation belong to later modules; these
+// stand in for them.
 
-void DrawInfoMoveTime(CNarvoView* view, int moveNumber);
-void DrawInfoLastMove(CNarvoView* view);
-void DrawInfoSideToMove(CNarvoView* view);
-void DrawInfoLine1(CNarvoView* view);
-void DrawInfoLine2(CNarvoView* view);
-void DrawInfoLine3(CNarvoView* view);
 // Timer 2 at 1000 ms; sets g_bGameClock.
 void StartClock(CNarvoView* view);
 // Kills timer 2 when the clock was ever started.

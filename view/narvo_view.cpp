@@ -12,6 +12,7 @@
 #include "app/pending_commands.h"
 #include "settings/env.h"
 #include "view/board_input.h"
+#include "view/info_panel.h"
 
 CNarvoView* g_pView = nullptr;
 
