@@ -22,6 +22,7 @@
 #include "tests/support/view_images.h"
 #include "view/board_drawing.h"
 #include "view/board_geometry.h"
+#include "view/info_panel.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
 
@@ -86,12 +87,15 @@ TEST_F(ViewTest, PaintsTheStartPositionIntoItsImage) {
   EXPECT_EQ(image.pixelColor(GridLineX(c, 0), GridLineY(c, 0) + 5), QColor(Qt::black));
   EXPECT_NE(image.pixelColor(GridLineX(c, 0) + 1, GridLineY(c, 0) + 5), QColor(Qt::black));
 
-  // Exactly the board as the drawing code paints it on the background.
+  // Exactly the board and the information panel as the drawing code paints
+  // them on the background.
   QImage expected(view->size(), QImage::Format_RGB32);
   expected.fill(Rgb(g_rgbBackground));
   {
     QPainter p(&expected);
     DrawBoard(p);
+    ClearInfoPanel(p);
+    DrawInfoPanel(p);
   }
   EXPECT_EQ(image, expected);
 
