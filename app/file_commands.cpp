@@ -222,7 +222,8 @@ int WalkToNode(int target, RecordNode* root) {
 }
 
 // Save As of the position types (4 局面, 6 英語表記局面). 0 saved, -2 failed.
-int SavePositionAs(std::u16string path, int index, bool& again) {
+// path comes back as it now stands, extension added.
+int SavePositionAs(std::u16string& path, int index, bool& again) {
   const char16_t* ext = index == 4 ? u"bod" : u"txt";
   if (!HasDotInName(path) || TypeOf(path) != ext) path += std::u16string(u".") + ext;
   if (FileCanBeRead(path) &&
@@ -250,8 +251,9 @@ int SavePositionAs(std::u16string path, int index, bool& again) {
 }
 
 // The record types of Save As after the dialog. 0 saved, 1 declined at the
-// CSA question, -2 failed; again when the user wants the dialog back.
-int SaveRecordAs(std::u16string path, int index, bool& again) {
+// CSA question, -2 failed; again when the user wants the dialog back (path
+// then comes back as it now stands, to be offered again).
+int SaveRecordAs(std::u16string& path, int index, bool& again) {
   const char16_t* defaultExt = index == 2   ? u".zr2"
                                : index == 3 ? u".csa"
                                : index == 5 ? u".gam"
@@ -318,7 +320,8 @@ std::vector<std::pair<std::u16string, std::u16string>> OpenFileFilters() {
           {u"局面(*.bod)", u"*.bod"},
           {u"CSA棋譜(*.csa)", u"*.csa"},
           {u"棋譜(*.zrf, *.zr2, *.dovu, *.zr2u)", u"*.zrf;*.zr2;*.dovu;*.zr2u"},
-          {u"すべてのファイル(*.*)", u"*.*"}};
+          // On Linux many files have no dot in their names.
+          {u"すべてのファイル(*.*)", u"*"}};
 }
 
 std::vector<std::pair<std::u16string, std::u16string>> SaveFileFilters() {
@@ -435,6 +438,7 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
 
   if (result != -1) {
     int node = -1;
+    bool noBookmark = false;
     switch (g_nLoadPosition) {
       case 1:
         GotoLineEnd(view);
@@ -447,9 +451,11 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
       }
       case 3:
         node = FindBookmarkByName(kLoadBookmark);
+        noBookmark = node < 0;
         break;
       case 4:
         if (g_Record.bookmarkCount > 0) node = g_Record.bookmarks[0].node;
+        noBookmark = node < 0;
         break;
       default:
         break;
@@ -458,6 +464,9 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
       GotoNode(view, node);
       RedrawBoardView(view);
     }
+    // Shown from the start for want of a bookmark: the open counts as done,
+    // whatever the reader warned of.
+    if (noBookmark) return 0;
   }
   return result == 0 ? 0 : -1;
 }

@@ -38,6 +38,7 @@
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "view/board_geometry.h"
+#include "view/key_state.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
 
@@ -715,7 +716,7 @@ void CMainFrame::moveEvent(QMoveEvent* e) {
   QPoint delta = now - m_ptLastPos;
   m_ptLastPos = now;
   if (!g_bStartupDone) return;
-  if (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) return;
+  if (IsShiftHeld()) return;
   for (const Companion& c : m_companions) c.window->move(c.window->pos() + delta);
 }
 

@@ -139,7 +139,6 @@ bool IsCommandAccelerator(int key, Qt::KeyboardModifiers modifiers) {
 
 void NoteViewReplayKey(int key, bool down) {
   switch (key) {
-    case Qt::Key_Shift: NoteReplayKey(kReplayKeyShift, down); break;
     case Qt::Key_Backspace: NoteReplayKey(kReplayKeyBackspace, down); break;
     case Qt::Key_Return:
     case Qt::Key_Enter: NoteReplayKey(kReplayKeyEnter, down); break;

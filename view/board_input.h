@@ -21,8 +21,8 @@ bool OnViewKeyDown(CNarvoView* view, int key, Qt::KeyboardModifiers modifiers, i
 // Auto-repeated releases are not passed here.
 bool OnViewKeyUp(CNarvoView* view, int key, int mode);
 
-// The keys the replay loop reads by their state (Shift, Backspace, Enter,
-// Up, Down) reported to it on their presses and releases.
+// The keys the replay loop reads by their state (Backspace, Enter, Up,
+// Down) reported to it on their presses and releases.
 void NoteViewReplayKey(int key, bool down);
 
 // Where the keyboard pointer goes from the client point (x, y) on the key

@@ -1,5 +1,6 @@
 #include "view/narvo_view.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include "settings/env.h"
 #include "view/board_input.h"
 #include "view/info_panel.h"
+#include "view/navigation.h"
 
 CNarvoView* g_pView = nullptr;
 
@@ -159,6 +161,11 @@ void CNarvoView::keyReleaseEvent(QKeyEvent* e) {
   if (e->isAutoRepeat()) return QWidget::keyReleaseEvent(e);
   NoteViewReplayKey(e->key(), false);
   if (!OnViewKeyUp(this, e->key(), g_AppMode)) QWidget::keyReleaseEvent(e);
+}
+
+void CNarvoView::focusOutEvent(QFocusEvent* e) {
+  ForgetReplayKeys();
+  QWidget::focusOutEvent(e);
 }
 
 void OnClockTimer(int id, CNarvoView* view) {

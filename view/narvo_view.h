@@ -65,6 +65,8 @@ protected:
   // The keys go to the board input (view/board_input.h).
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  // Keys noted as held are forgotten: their releases go to the new focus.
+  void focusOutEvent(QFocusEvent* e) override;
 
 private:
   void EnsureImage();

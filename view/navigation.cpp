@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpinBox>
@@ -22,6 +21,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "view/key_state.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 
@@ -114,8 +114,10 @@ bool StopRequested(int pausedDirection) {
   return true;
 }
 
+// Through the view's one timer function, which gives speed 0 the shortest
+// interval rather than none.
 bool SetReplayTimer(CNarvoView* view, bool backward) {
-  bool ok = view && view->SetTimer(kReplayTimer, g_nReplaySpeed * 100);
+  bool ok = view && view->StartReplayTimer();
   (backward ? g_bBackReplayTimerSet : g_bReplayTimerSet) = ok ? 1 : 0;
   return ok;
 }
@@ -294,6 +296,7 @@ void BackToBranch(CNarvoView* view) {
 }
 
 void StepIntoVariation(CNarvoView* view, int k) {
+  g_nReplayPaused = 0;
   RecordNode* cur = g_Record.current;
   if (!cur || k < 0) return;
   RecordNode* child = cur->firstChild;
@@ -411,12 +414,15 @@ int SlowerReplaySpeed(int speed) {
 // ---- Keys -------------------------------------------------------------------------------
 
 void NoteReplayKey(int replayKey, bool down) {
-  if (replayKey >= 0 && replayKey < int(std::size(g_heldKeys))) g_heldKeys[replayKey] = down;
+  if (replayKey != kReplayKeyShift && replayKey >= 0 && replayKey < int(std::size(g_heldKeys))) g_heldKeys[replayKey] = down;
 }
 
 bool IsReplayKeyHeld(int replayKey) {
+  if (replayKey == kReplayKeyShift) return IsShiftHeld();
   if (replayKey < 0 || replayKey >= int(std::size(g_heldKeys))) return false;
-  if (g_heldKeys[replayKey]) return true;
-  return replayKey == kReplayKeyShift &&
-         (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) != 0;
+  return g_heldKeys[replayKey];
+}
+
+void ForgetReplayKeys() {
+  for (bool& held : g_heldKeys) held = false;
 }

@@ -63,12 +63,15 @@ int SlowerReplaySpeed(int speed);
 
 // ---- Keys read while replay runs -------------------------------------------------
 
-// The loop reads these keys by their state, not by messages: the view's key
-// handling reports presses and releases with NoteReplayKey.
+// The loop reads these keys by their state, not by messages. Shift is asked
+// of the window system when it matters (view/key_state.h); the others are
+// noted by the view's key handling on their presses and releases, and
+// forgotten when the view loses the focus, since their releases then go
+// elsewhere.
 enum ReplayKey { kReplayKeyShift, kReplayKeyBackspace, kReplayKeyEnter, kReplayKeyUp, kReplayKeyDown };
 void NoteReplayKey(int replayKey, bool down);
-// Shift from the keyboard modifiers or a noted press; the others as noted.
 bool IsReplayKeyHeld(int replayKey);
+void ForgetReplayKeys();
 
 // ---- Seams -------------------------------------------------------------------------
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDockWidget>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QTest>
 
 #include <memory>
@@ -21,6 +23,7 @@
 #include "tests/support/recording_ui.h"
 #include "view/board_drawing.h"
 #include "view/board_input.h"
+#include "view/key_state.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/navigation.h"
@@ -60,6 +63,7 @@ protected:
     SetClockForTesting([] { return int64_t(1000); });
     g_pumps = 0;
     g_pReplayPump = TestPump;
+    g_pQueryKeyboardModifiers = [] { return Qt::KeyboardModifiers(); };
     g_pReplaySleep = [](int) {};
     CellSize c = CurrentCellSize();
     view = std::make_unique<CNarvoView>();
@@ -67,7 +71,8 @@ protected:
     BuildTree();
   }
   void TearDown() override {
-    for (int k = kReplayKeyShift; k <= kReplayKeyDown; ++k) NoteReplayKey(k, false);
+    ForgetReplayKeys();
+    g_pQueryKeyboardModifiers = savedModifiers;
     view.reset();
     SetClockForTesting({});
     FreeRecordPool(g_Record);
@@ -89,6 +94,7 @@ protected:
 
   RecordingUi ui;
   std::unique_ptr<CNarvoView> view;
+  KeyboardModifiersFunction savedModifiers = g_pQueryKeyboardModifiers;
 };
 
 constexpr auto kNone = Qt::NoModifier;
@@ -252,6 +258,31 @@ TEST_F(BoardInputTest, ReplayKeysAreNotedOnPressAndRelease) {
   }
   NoteViewReplayKey(Qt::Key_Left, true);
   for (int k = kReplayKeyBackspace; k <= kReplayKeyDown; ++k) EXPECT_FALSE(IsReplayKeyHeld(k));
+}
+
+Qt::KeyboardModifiers g_modifiers;
+
+// A release made while another window had the focus never reaches the view:
+// nothing may stay held because of it.
+TEST_F(BoardInputTest, HeldKeysAfterAFocusChange) {
+  g_pQueryKeyboardModifiers = [] { return g_modifiers; };
+  auto send = [&](QEvent&& e) { QCoreApplication::sendEvent(view.get(), &e); };
+  send(QKeyEvent(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier));
+  send(QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
+  g_modifiers = Qt::ShiftModifier;
+  EXPECT_TRUE(IsReplayKeyHeld(kReplayKeyUp));
+  EXPECT_TRUE(IsReplayKeyHeld(kReplayKeyShift));
+  send(QFocusEvent(QEvent::FocusOut, Qt::ActiveWindowFocusReason));
+  g_modifiers = Qt::NoModifier;  // both released in the other window
+  EXPECT_FALSE(IsReplayKeyHeld(kReplayKeyUp));
+  EXPECT_FALSE(IsReplayKeyHeld(kReplayKeyShift));
+
+  // Back in the view: the replay command is timed again and pauses in front
+  // of the branch point.
+  g_nStopAtBranch = 1;
+  AutoReplayForward(view.get(), !IsReplayKeyHeld(kReplayKeyShift));
+  EXPECT_EQ(g_Record.moveNumber, 1);
+  EXPECT_EQ(g_nReplayPaused, 1);
 }
 
 TEST(KeyboardPointer, MovesFromCellCentreToCellCentre) {

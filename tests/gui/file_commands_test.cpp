@@ -163,6 +163,33 @@ TEST_F(FileCommandsTest, RefusedMissingAndBadFiles) {
   EXPECT_EQ(ui.boxes.back().text, u"棋譜読込みエラー(" + bad + u")");
   EXPECT_EQ(g_szRecordTitle, u"bad");
   EXPECT_EQ(GetLineLength(g_Record), 1);
+
+  // Shown from a bookmark that the record lacks: the open is done, the
+  // reader's warning notwithstanding.
+  struct Case {
+    int loadPosition, result;
+  } cases[] = {{0, -1}, {1, -1}, {3, 0}, {4, 0}};
+  for (const Case& c : cases) {
+    g_nLoadPosition = c.loadPosition;
+    EXPECT_EQ(OpenRecordFile(nullptr, bad), c.result) << c.loadPosition;
+    EXPECT_EQ(g_Record.moveNumber, c.loadPosition == 1 ? 1 : 0);
+  }
+  std::u16string marked = dir + u"marked.dovu";
+  WriteFileBytes(marked, "#ZRF version=2.0 encoding=UTF-8\n   1 ７六歩(77)\n&読み込み時表示\n"
+                         "   2 ５五角(88)\n");
+  g_nLoadPosition = 3;
+  EXPECT_EQ(OpenRecordFile(nullptr, marked), -1);
+  EXPECT_EQ(g_Record.moveNumber, 1);
+}
+
+TEST_F(FileCommandsTest, AllFilesFilterListsNamesWithoutADot) {
+  Copy(u"/records/even.zrf", u"game.zrf");
+  Copy(u"/records/even.zrf", u"noextension");
+  auto [text, patterns] = OpenFileFilters().back();
+  EXPECT_EQ(text, u"すべてのファイル(*.*)");
+  QStringList listed = QDir(QString::fromStdU16String(dir))
+                           .entryList(QString::fromStdU16String(patterns).split(u';'), QDir::Files);
+  EXPECT_EQ(listed, QStringList({"game.zrf", "noextension"}));
 }
 
 TEST_F(FileCommandsTest, PositionEditingDropsTheMovesOfALoadedRecord) {
@@ -261,12 +288,14 @@ TEST_F(FileCommandsTest, SaveAsProposalsAndQuestions) {
   EXPECT_EQ(requests[0].filters[0].first, u"棋譜(*.zrf)");
   EXPECT_EQ(g_szRecordTitle, u"first");
 
-  // An existing name: No shows the dialog again; the title is proposed.
-  picks = {{dir + u"first.zr2", 2}, {dir + u"second.zr2", 2}};
+  // An existing name: No shows the dialog again with the name as it now
+  // stands, its extension added; the title is proposed first.
+  picks = {{dir + u"first", 2}, {dir + u"second.zr2", 2}};
   ui.answers = {kIdNo};
   ASSERT_EQ(SaveFileAs(nullptr), 0);
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[1].fileName, u"first");
+  EXPECT_EQ(requests[2].fileName, dir + u"first.zr2");
   EXPECT_EQ(ui.boxes[0].text, u"同名の棋譜(" + dir + u"first.zr2)があります。書き換えますか？");
   EXPECT_EQ(ui.boxes[0].caption, u"棋譜保存");
   EXPECT_EQ(g_szRecordFileName, u"second.zr2");
@@ -298,6 +327,13 @@ TEST_F(FileCommandsTest, SaveAsPositionTypes) {
   EXPECT_EQ(g_szPositionFolder, dir);
   // A record without moves is now named after the position file.
   EXPECT_EQ(g_szRecordTitle, u"p.txt");
+  // No to the overwrite question offers the name with its extension.
+  picks = {{dir + u"p.txt", 4}};
+  ui.answers = {kIdNo};
+  EXPECT_EQ(SaveFileAs(nullptr), -1);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[2].fileName, dir + u"p.txt.bod");
+  ui.boxes.clear();
   g_pWritePositionFile = nullptr;
 
   // A writer that fails (none is installed for English positions here).

@@ -18,6 +18,7 @@
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
 #include "view/board_drawing.h"
+#include "view/key_state.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/navigation.h"
@@ -69,13 +70,15 @@ protected:
     g_stopRequest = 0;
     g_sleeps.clear();
     g_pReplayPump = TestPump;
+    g_pQueryKeyboardModifiers = [] { return Qt::KeyboardModifiers(); };
     g_pReplaySleep = [](int ms) { g_sleeps.push_back(ms); };
     CellSize c = CurrentCellSize();
     view = std::make_unique<CNarvoView>();
     view->resize(CalcBoardWindowWidth(c, 1.0), 9 * c.h + 70);
   }
   void TearDown() override {
-    for (int k = kReplayKeyShift; k <= kReplayKeyDown; ++k) NoteReplayKey(k, false);
+    ForgetReplayKeys();
+    g_pQueryKeyboardModifiers = savedModifiers;
     g_pAskMoveNumber = savedAsk;
     view.reset();
     SetClockForTesting({});
@@ -117,6 +120,7 @@ protected:
   RecordingUi ui;
   std::unique_ptr<CNarvoView> view;
   AskMoveNumberFunction savedAsk = g_pAskMoveNumber;
+  KeyboardModifiersFunction savedModifiers = g_pQueryKeyboardModifiers;
 };
 
 using Op = void (*)(CNarvoView*);
@@ -140,6 +144,7 @@ TEST_F(NavigationTest, StepsAndJumpsAlongTheLine) {
       {"forward from the branch to the end", 2, ForwardToBranch, 5},
       {"back to the branch", 5, BackToBranch, 2},
       {"back from the branch to the start", 2, BackToBranch, 0},
+      {"into the second alternative", 1, [](CNarvoView* v) { StepIntoVariation(v, 1); }, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -376,11 +381,21 @@ TEST_F(NavigationTest, ReplayStopsAndPausesOnRequest) {
   EXPECT_EQ(g_nReplayPaused, 0);
 }
 
+TEST_F(NavigationTest, SpeedZeroRunsTimedAtTheShortestPace) {
+  BuildTree();
+  g_nStopAtBranch = 1;  // a timed step pauses in front of the branch
+  g_nReplaySpeed = 0;
+  AutoReplayForward(view.get());
+  EXPECT_EQ(g_Record.moveNumber, 1);
+  EXPECT_EQ(g_nReplayPaused, 1);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(g_bReplayRunning, 0);
+}
+
 TEST_F(NavigationTest, RefusedTimerGoesOnUntimed) {
   BuildTree();
   g_nStopAtBranch = 1;  // would pause at move 1 if the steps were timed
-  g_nReplaySpeed = 0;
-  AutoReplayForward(view.get());
+  AutoReplayForward(nullptr);  // no view, no timer
   EXPECT_EQ(g_Record.moveNumber, 5);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, u"タイマーが使用できません。");
@@ -448,9 +463,9 @@ TEST_F(NavigationTest, PauseRuleAtCommentsAndBranches) {
   g_nCommentWndMode = 0;
   EXPECT_EQ(ReplayPauseRule(), 0);
   g_nCommentWndMode = 3;
-  NoteReplayKey(kReplayKeyShift, true);
+  g_pQueryKeyboardModifiers = [] { return Qt::KeyboardModifiers(Qt::ShiftModifier); };
   EXPECT_EQ(ReplayPauseRule(), 0);
-  NoteReplayKey(kReplayKeyShift, false);
+  g_pQueryKeyboardModifiers = [] { return Qt::KeyboardModifiers(); };
 
   // In the loop: the move that carries the comment is shown, then it pauses.
   g_nStopAtBranch = 0;
