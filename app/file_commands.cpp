@@ -387,11 +387,6 @@ static std::u16string FolderOf(const std::u16string& path) {
 void SetRecordFolder(const std::u16string& path) { g_szRecordFolder = FolderOf(path); }
 void SetPositionFolder(const std::u16string& path) { g_szPositionFolder = FolderOf(path); }
 
-void ClearUndoLabel() {
-  g_bUndoPending = 0;
-  g_strUndoLabel.clear();
-  g_bRedoAvailable = 0;
-}
 
 // ---- Loading -------------------------------------------------------------------
 

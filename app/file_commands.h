@@ -64,8 +64,6 @@ void SetCurrentFileName(const std::u16string& path);
 // The folder of path up to and including its last "/", empty when none.
 void SetRecordFolder(const std::u16string& path);
 void SetPositionFolder(const std::u16string& path);
-// No pending undo point, an empty label, no redo.
-void ClearUndoLabel();
 
 // ---- Loading -----------------------------------------------------------------
 

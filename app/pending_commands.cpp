@@ -11,18 +11,6 @@ void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
 void DoSettingsSheet(CNarvoView*) {}
 
-std::u16string g_strUndoLabel;
-int g_bUndoPending = 0;
-int g_bRedoAvailable = 0;
-int g_bRedoModified = 0;
-void SaveUndoPoint(const std::u16string& label) {
-  g_strUndoLabel = label;
-  g_bUndoPending = 1;
-  g_bRedoAvailable = 0;
-}
-void UndoLastEdit() {}
-int RestoreRedoSnapshot() { return -1; }
-
 void OpenNextFile(CNarvoView*) {}
 void OpenPrevFile(CNarvoView*) {}
 void PreviewScoreSheet(CNarvoView*) {}

@@ -24,15 +24,8 @@ void DoSettingsSheet(CNarvoView* view);
 // ---- The board view's commands ------------------------------------------------
 class QPainter;
 
-// Undo snapshots: the state the undo and redo commands show. SaveUndoPoint
-// here keeps only that state (label, pending undo, no redo).
-extern std::u16string g_strUndoLabel;
-extern int g_bUndoPending;
-extern int g_bRedoAvailable;
-extern int g_bRedoModified;
-void SaveUndoPoint(const std::u16string& label);
-void UndoLastEdit();
-int RestoreRedoSnapshot();  // 0 the shown move was found again, -1 not
+// Undo snapshots.
+#include "app/undo.h"
 
 // Files.
 void OpenNextFile(CNarvoView* view);

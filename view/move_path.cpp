@@ -149,9 +149,7 @@ int RecordGameMove(CNarvoView* view, int key, int& result) {
     }
   }
   if (g_bWriteZeroTimes != 0) seconds = 0;
-  g_bUndoPending = 0;
-  g_strUndoLabel.clear();
-  g_bRedoAvailable = 0;
+  ClearUndoLabel();
   MoveCode move = to > 10 ? BuildMoveCode(g_Board, from, to) : MoveCode(key);
   // -1 (no pool, no current node) fails like a full pool: a move that is not
   // in the record must not reach the board either.

@@ -197,15 +197,6 @@ void SetCommentWindowMode(int mode) {
 
 // ---- Hand-overs -------------------------------------------------------------------------------
 
-void RedoLastEdit() {
-  if (!g_bRedoAvailable) return;
-  RestoreRedoSnapshot();
-  MarkDocumentModified(g_bRedoModified != 0);
-  UpdateMainTitle();
-  g_bRedoAvailable = 0;
-  g_bUndoPending = 1;
-}
-
 int SaveCurrentRecord(CNarvoView* view) {
   bool named = !g_szRecordTitle.empty() && g_szRecordTitle != g_szUntitled;
   return named ? SaveFileOverwrite(view) : SaveFileAs(view);

@@ -44,7 +44,6 @@ void SetCommentWindowMode(int mode);
 
 // やり直し: the redo snapshot back, the document's modified flag as it was
 // before the undo, and undo pending again.
-void RedoLastEdit();
 // 上書き保存: a named record is overwritten, an unnamed one saved as. 0 saved.
 int SaveCurrentRecord(CNarvoView* view);
 // 上書き保存し、FTP転送: saves, then after the question uploads.
