@@ -31,6 +31,7 @@
 #include "view/info_panel.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
+#include "view/sounds.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -266,6 +267,7 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   m_pFrame = new CMainFrame;
 
   LoadPieceBitmaps();
+  LoadPieceSounds();
   m_pFrame->ActivateFrame();
   m_pFrame->setAcceptDrops(true);
   UpdateMainTitle();
@@ -291,6 +293,7 @@ int CNarvoApp::ExitInstance() {
   delete m_pDoc;
   m_pDoc = nullptr;
   FreePieceBitmaps();
+  FreePieceSounds();
   DeleteAppPalette();
   m_hInstanceMutex.reset();
   g_bStartupDone = 0;

@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "settings/env.h"
+#include "view/sounds.h"
 
 int QtUi::MessageBox(const std::u16string& text, const std::u16string& caption, int flags) {
   QMessageBox box(g_pMainFrame ? static_cast<QWidget*>(g_pMainFrame) : QApplication::activeWindow());
@@ -62,9 +63,7 @@ void QtUi::SetStatusText(const std::u16string& text) {
   if (g_pMainFrame) g_pMainFrame->SetStatusText(QString::fromStdU16String(text));
 }
 
-void QtUi::PlayWarningSound() {
-  if (g_bWarningSound) QApplication::beep();
-}
+void QtUi::PlayWarningSound() { ::PlayWarningSound(); }
 
 void InstallQtUi() {
   static QtUi ui;
