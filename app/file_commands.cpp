@@ -176,29 +176,11 @@ const RecordNode* LastMainLineNode() {
   return n;
 }
 
-// Enters a child quietly: the board move is made, the side turns; an end
-// node changes only the current node.
-void EnterNode(RecordNode* node) {
-  if (IsBoardMoveNode(*node)) {
-    MakeMoveOnBoard(g_Board, NodeMoveCode(*node));
-    g_Board.sideToMove = 128 - g_Board.sideToMove;
-  }
-  g_Record.current = node;
-  ++g_Record.moveNumber;
-}
-
-void LeaveNode(RecordNode* node, RecordNode* parent) {
-  if (IsBoardMoveNode(*node)) {
-    g_Board.sideToMove = 128 - g_Board.sideToMove;
-    UnmakeMoveOnBoard(g_Board, NodeMoveCode(*node));
-  }
-  g_Record.current = parent;
-  --g_Record.moveNumber;
-}
-
-// Depth first from the root, every child in sibling order; end nodes are
-// entered too (one may be the target) and leave the board as it was. Kept
-// off the call stack: a line may be as long as the pool.
+// Depth first from the root, every child in sibling order, each entered and
+// left by the move path's own step. An end mark other than 投了 is not
+// entered: as target it leaves the position of its parent, as stepping does.
+// Nothing below 投了 can be stepped to, so the walk does not go there
+// either. Kept off the call stack: a line may be as long as the pool.
 int WalkToNode(int target, RecordNode* root) {
   if (NodeIndex(g_Record, root) == target) return 0;
   std::vector<RecordNode*> path;
@@ -207,16 +189,20 @@ int WalkToNode(int target, RecordNode* root) {
     // A damaged tree (a loop) cannot hold the walk longer than the pool.
     if (next && !(next->from == 0 && next->to == 0) &&
         path.size() < size_t(g_Record.poolCapacity)) {
-      EnterNode(next);
+      const bool entered = EnterNode(next);
       if (NodeIndex(g_Record, next) == target) return 0;
+      if (!entered) {
+        next = next->nextSibling;
+        continue;
+      }
       path.push_back(next);
-      next = next->firstChild;
+      next = IsBoardMoveNode(*next) ? next->firstChild : nullptr;
       continue;
     }
     if (path.empty()) return -1;
     RecordNode* left = path.back();
     path.pop_back();
-    LeaveNode(left, path.empty() ? root : path.back());
+    LeaveNode(path.empty() ? root : path.back());
     next = left->nextSibling;
   }
 }

@@ -236,29 +236,24 @@ int DoMove(CNarvoView* view, int mode, int key, int redraw) {
     return to == kEndRepetition ? kDoMoveRepetition : kDoMoveEnded;
   }
 
-  MoveCode move = 0;
-  if (to >= 11) {
-    if (draws) {
-      if (g_nLastMoveMark != 0 || g_bShowMoveOrigin != 0) {
-        Trace("clear-marks");
-        if (view) ClearLastMoveHighlight(*view);
-      }
-      if (redraw == kRedrawAnimate) {
-        Trace("animate");
-        AnimateMove(view, from, to, false);
-      }
+  if (to >= 11 && draws) {
+    if (g_nLastMoveMark != 0 || g_bShowMoveOrigin != 0) {
+      Trace("clear-marks");
+      if (view) ClearLastMoveHighlight(*view);
     }
-    move = BuildMoveCode(g_Board, from, to);
-    MakeMoveOnBoard(g_Board, move);
-    if (draws) {
-      Trace("squares");
-      RedrawMoveSquares(view, move, moverSide);
-      if (redraw != kRedrawSilent) PlaySound();
+    if (redraw == kRedrawAnimate) {
+      Trace("animate");
+      AnimateMove(view, from, to, false);
     }
   }
-
-  ++g_Record.moveNumber;
-  g_Board.sideToMove = kSente - g_Board.sideToMove;
+  // The record made the move's node (or 投了's) current; the position follows.
+  MoveCode move = 0;
+  EnterNode(g_Record.current, &move);
+  if (to >= 11 && draws) {
+    Trace("squares");
+    RedrawMoveSquares(view, move, moverSide);
+    if (redraw != kRedrawSilent) PlaySound();
+  }
   if (!draws) return kDoMoveGoesOn;
   Trace("time-line");
   DrawInfoMoveTime(view, g_Record.moveNumber);
@@ -284,29 +279,25 @@ void UndoMove(CNarvoView* view, int mode, int redraw) {
   RecordNode* parent = node ? FindParentNode(g_Record, node) : nullptr;
   if (!parent) return;  // not on the tree: nothing sound to take back
   const bool draws = mode != kMoveQuiet;
-  g_Board.sideToMove = kSente - g_Board.sideToMove;
-  if (IsBoardMoveNode(*node)) {
-    MoveCode move = NodeMoveCode(*node);
-    int from = MoveFrom(move), to = MoveToSquare(move);
-    if (draws && redraw > kRedrawSound) {
-      Trace("animate");
-      AnimateMove(view, from, MoveTo(move), true);
-    }
-    UnmakeMoveOnBoard(g_Board, move);
-    if (draws) {
-      Trace("squares");
-      int mover = g_Board.sideToMove;
-      if (MoveCaptured(move) != 0) RedrawStand(view, mover);
-      RepaintSquare(view, to);
-      if (IsHandCell(from))
-        RedrawStand(view, mover);
-      else
-        RepaintSquare(view, from);
-      if (redraw != kRedrawSilent) PlaySound();
-    }
+  const bool boardMove = IsBoardMoveNode(*node);
+  const MoveCode move = NodeMoveCode(*node);
+  const int from = MoveFrom(move), to = MoveToSquare(move);
+  if (boardMove && draws && redraw > kRedrawSound) {
+    Trace("animate");
+    AnimateMove(view, from, MoveTo(move), true);
   }
-  --g_Record.moveNumber;
-  g_Record.current = parent;
+  LeaveNode(parent);
+  if (boardMove && draws) {
+    Trace("squares");
+    int mover = g_Board.sideToMove;
+    if (MoveCaptured(move) != 0) RedrawStand(view, mover);
+    RepaintSquare(view, to);
+    if (IsHandCell(from))
+      RedrawStand(view, mover);
+    else
+      RepaintSquare(view, from);
+    if (redraw != kRedrawSilent) PlaySound();
+  }
   if (!draws) return;
   ShowMarks(view);
   Trace("info-last-move");
@@ -320,6 +311,30 @@ void UndoMove(CNarvoView* view, int mode, int redraw) {
   UpdateCommentWindow();
   DrawInfoLines(view);
   UpdateMoveListAndBranches();
+}
+
+// ---- The step itself -----------------------------------------------------------------
+
+bool EnterNode(RecordNode* node, uint32_t* made) {
+  if (made) *made = 0;
+  if (node->from == kEndFrom && node->to >= 1 && node->to <= 10) return false;
+  if (IsBoardMoveNode(*node)) {
+    MoveCode move = BuildMoveCode(g_Board, node->from, node->to);
+    MakeMoveOnBoard(g_Board, move);
+    if (made) *made = move;
+  }
+  g_Record.current = node;
+  ++g_Record.moveNumber;
+  g_Board.sideToMove = kSente - g_Board.sideToMove;
+  return true;
+}
+
+void LeaveNode(RecordNode* parent) {
+  const RecordNode* node = g_Record.current;
+  g_Board.sideToMove = kSente - g_Board.sideToMove;
+  if (IsBoardMoveNode(*node)) UnmakeMoveOnBoard(g_Board, NodeMoveCode(*node));
+  --g_Record.moveNumber;
+  g_Record.current = parent;
 }
 
 // ---- Repaints ------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CNarvoView;
+struct RecordNode;
 
 // Modes of DoMove and UndoMove.
 enum MovePathMode {
@@ -39,6 +40,19 @@ extern int64_t g_tMoveTime;
 int DoMove(CNarvoView* view, int mode, int key, int redraw);
 // Takes the current move of the shown line back; nothing at move 0.
 void UndoMove(CNarvoView* view, int mode, int redraw);
+// The step itself, the one place where a step changes the position: DoMove,
+// UndoMove and the quiet walks (the jump to a node) all come through here.
+// Nothing is drawn.
+// Enters `node`, a child of the current node: its board move is made (as
+// the board's pieces make it), the node becomes current, the side turns and
+// the move number rises; 投了 changes no square. Any other end mark is not
+// entered and changes nothing: false then. `made`, when given, receives the
+// MoveCode made on the board (0 for none).
+bool EnterNode(RecordNode* node, uint32_t* made = nullptr);
+// Leaves the current node for its parent: its move is taken back, the side
+// turns and the move number falls.
+void LeaveNode(RecordNode* parent);
+
 // The whole view, the move list and the variation window.
 void RedrawBoardView(CNarvoView* view);
 // Only the cells the move touched: origin, destination and the mover's hand.

@@ -21,7 +21,10 @@
 #include "record/text.h"
 #include "settings/env.h"
 #include "tests/support/qt_test_app.h"
+#include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
+#include "view/move_path.h"
+#include "view/navigation.h"
 
 namespace {
 
@@ -232,6 +235,62 @@ TEST_F(FileCommandsTest, SavedLoadPositionReopensOnTheSameMoveInAVariation) {
   g_nLoadPosition = 4;
   Load(saved);
   EXPECT_EQ(NodeIndex(g_Record, g_Record.current), g_Record.bookmarks[0].node);
+}
+
+// Every node of a tree with a 投了 end, 詰み marks and variations: the jump
+// gives the position, side to move, move number and current node that
+// stepping there gives.
+TEST_F(FileCommandsTest, JumpAndStepAgreeOnEveryNode) {
+  constexpr auto Key = [](int from, int to) { return from | to << 8; };
+  const int k76 = Key(77, 76), k34 = Key(33, 34), k26 = Key(27, 26), k84 = Key(83, 84),
+            k25 = Key(26, 25), k68 = Key(79, 68);
+  const int kResign = Key(kEndFrom, kEndResign), kMate = Key(kEndFrom, kEndMate);
+  for (int key : {k76, k34, k26, k84, k25, kResign}) AddMoveAndGo(key, true);
+  GotoMoveNumberOnLine(1);
+  for (int key : {k84, k26, kMate}) AddMoveAndGo(key);
+  GotoMoveNumberOnLine(2);
+  for (int key : {k68, kMate}) AddMoveAndGo(key);
+  GotoMoveNumberOnLine(0);
+
+  struct Shown {
+    BoardState board;
+    int moveNumber;
+    const RecordNode* current;
+  };
+  auto shown = [] { return Shown{g_Board, g_Record.moveNumber, g_Record.current}; };
+  int checked = 0;
+  for (int i = 1; i < g_Record.poolCapacity; ++i) {
+    RecordNode* node = &g_Record.pool[i];
+    if (node->from == 0 && node->to == 0) continue;
+    SCOPED_TRACE(testing::Message() << "node " << i);
+    std::vector<RecordNode*> path;
+    for (RecordNode* n = node; n != g_Record.Root(); n = FindParentNode(g_Record, n)) path.insert(path.begin(), n);
+    GotoMoveNumberOnLine(0);
+    for (RecordNode* n : path) DoMove(nullptr, kMoveStep, NodeMoveKey(*n), kRedrawSilent);
+    const Shown stepped = shown();
+    GotoLineEnd(nullptr);  // from elsewhere
+    ASSERT_EQ(GotoNode(nullptr, i), 0);
+    const Shown jumped = shown();
+    EXPECT_TRUE(SamePosition(jumped.board, stepped.board));
+    EXPECT_EQ(jumped.moveNumber, stepped.moveNumber);
+    EXPECT_EQ(jumped.current, stepped.current);
+    ++checked;
+  }
+  EXPECT_EQ(checked, 11);
+  EXPECT_TRUE(ui.boxes.empty());
+
+  // Saved on the 投了 with 棋譜読込局面 3, the file reopens with the same side to move.
+  const RecordNode* last = g_Record.Root();
+  while (last->firstChild) last = last->firstChild;
+  const int resign = NodeIndex(g_Record, last);
+  ASSERT_EQ(GotoNode(nullptr, resign), 0);
+  const BoardState before = g_Board;
+  g_nLoadPosition = 3;
+  std::u16string saved = dir + u"resigned.dovu";
+  ASSERT_EQ(SaveZrfFile(saved, true), 0);
+  Load(saved);
+  EXPECT_EQ(g_Record.moveNumber, 6);
+  EXPECT_TRUE(SamePosition(g_Board, before));
 }
 
 // ---- Save As ---------------------------------------------------------------------
