@@ -6,7 +6,6 @@ int PasteFromClipboard(CNarvoView*) { return -1; }
 void UpdateDovuWndScroll() {}
 void ResumeSuspendedGame(CNarvoView*) {}
 void StartNewGame(CNarvoView*) {}
-void StartPositionEdit(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
 void DoSettingsSheet(CNarvoView*) {}
@@ -67,12 +66,6 @@ void EditPlayerNames(CNarvoView*) {}
 void RunJishogiDialog(CNarvoView*) {}
 void EnterEndMark(CNarvoView*, int) {}
 
-void EditSetEvenLayout(CNarvoView*) {}
-void EditSetTsumeLayout(CNarvoView*) {}
-void EditAllToBox(CNarvoView*) {}
-void EditBoxToGoteHand(CNarvoView*) {}
-void EditSwapSides(CNarvoView*) {}
-void EditChangeTurn(CNarvoView*) {}
 
 void LaunchRecordDb(CNarvoView*) {}
 void RecordDbPositionSearch(CNarvoView*) {}

@@ -16,7 +16,6 @@ int PasteFromClipboard(CNarvoView* view);
 void UpdateDovuWndScroll();
 void ResumeSuspendedGame(CNarvoView* view);
 void StartNewGame(CNarvoView* view);
-void StartPositionEdit(CNarvoView* view);
 void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
 void PrintScoreSheet(CNarvoView* view);
 void DoSettingsSheet(CNarvoView* view);
@@ -26,6 +25,7 @@ class QPainter;
 
 // Undo snapshots.
 #include "app/undo.h"
+#include "view/position_edit.h"
 
 // Files.
 void OpenNextFile(CNarvoView* view);
@@ -90,14 +90,6 @@ void ContinueGame(CNarvoView* view);
 void EditPlayerNames(CNarvoView* view);
 void RunJishogiDialog(CNarvoView* view);
 void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
-
-// Position editing.
-void EditSetEvenLayout(CNarvoView* view);
-void EditSetTsumeLayout(CNarvoView* view);
-void EditAllToBox(CNarvoView* view);
-void EditBoxToGoteHand(CNarvoView* view);
-void EditSwapSides(CNarvoView* view);
-void EditChangeTurn(CNarvoView* view);
 
 // Sibling programs.
 void LaunchRecordDb(CNarvoView* view);
