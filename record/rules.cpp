@@ -26,73 +26,100 @@ const PieceStepRow g_PieceSteps[16] = {
 namespace {
 
 int Rank(int sq) { return g_SquareRank[sq]; }
-int File(int sq) { return g_SquareFile[sq]; }
-int Sign(int v) { return (v > 0) - (v < 0); }
+// Rays looked along from a target square, and what a piece met first on
+// each one does to the target: [side index][code without side][ray] 0
+// nothing, 1 attacks from the next square only, 2 from any distance.
+constexpr int kRays[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
 
-// True when every square strictly between `from` and `target` along `step` is empty.
-bool LineClear(const BoardState& b, int from, int target, int step) {
-  for (int s = from + step; s != target; s += step)
-    if (b.squares[s] != kEmpty) return false;
-  return true;
-}
-
-bool DiagonalAttack(const BoardState& b, int sq, int target) {
-  int df = File(target) - File(sq), dr = Rank(target) - Rank(sq);
-  if (df == 0 || (df != dr && df != -dr)) return false;
-  return LineClear(b, sq, target, Sign(df) * 10 + Sign(dr));
-}
-
-bool StraightAttack(const BoardState& b, int sq, int target) {
-  int df = File(target) - File(sq), dr = Rank(target) - Rank(sq);
-  if ((df != 0) == (dr != 0)) return false;
-  return LineClear(b, sq, target, Sign(df) * 10 + Sign(dr));
-}
-
-// Whether the piece `code` of `side` on `sq` attacks `target` (both real squares).
-bool Attacks(const BoardState& b, int code, int sq, int target, int side) {
-  const bool sente = side == kSente;
-  const int d = target - sq;
-  const int dist = g_SquareDistance[sq][target];
-  switch (CodeWithoutSide(code)) {
-    case kPawn:
-      return target == sq + (sente ? -1 : 1);
-    case kLance:
-      if (File(target) != File(sq)) return false;
-      if (sente ? Rank(target) >= Rank(sq) : Rank(target) <= Rank(sq)) return false;
-      return LineClear(b, sq, target, sente ? -1 : 1);
-    case kKnight:
-      return (File(target) == File(sq) + 1 || File(target) == File(sq) - 1) &&
-             Rank(target) == Rank(sq) + (sente ? -2 : 2);
-    case kSilver:
-      if (dist != 1) return false;
-      return sente ? (Rank(target) < Rank(sq) || d == 11 || d == -9)
-                   : (Rank(target) > Rank(sq) || d == -11 || d == 9);
-    case kGold:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-      if (dist != 1) return false;
-      return sente ? (d != 11 && d != -9) : (d != -11 && d != 9);
-    case kBishop:
-      return DiagonalAttack(b, sq, target);
-    case 14:
-      return dist == 1 || DiagonalAttack(b, sq, target);
-    case kRook:
-      return StraightAttack(b, sq, target);
-    case 15:
-      return dist == 1 || StraightAttack(b, sq, target);
-    case kKing:
-      return dist == 1;
-    default:
-      return false;
+struct RayTable {
+  uint8_t reach[2][16][8] = {};
+  RayTable() {
+    for (int si = 0; si < 2; ++si) {
+      const int sign = si ? -1 : 1;
+      for (int c = 1; c < 16; ++c) {
+        if (c == kKnight) continue;
+        const PieceStepRow& row = g_PieceSteps[c];
+        for (int i = 0; i < row.count; ++i)
+          for (int k = 0; k < 8; ++k)
+            if (row.step[i] * sign == -kRays[k]) reach[si][c][k] = row.slide[i] ? 2 : 1;
+      }
+    }
   }
+};
+const RayTable g_RayTable;
+
+// Calls f(square) for each piece of `side` attacking the board square
+// `target`, found by looking outward from the target; stops when f returns
+// true and returns true then. The walk needs the wall bytes around the board.
+template <class F>
+bool ForEachAttackingSquare(const BoardState& b, int target, int side, F&& f) {
+  const int si = SideIndex(side);
+  for (int k = 0; k < 8; ++k) {
+    const int d = kRays[k];
+    int s = target + d;
+    bool next = true;
+    while (b.squares[s] == kEmpty) {
+      s += d;
+      next = false;
+    }
+    const int code = b.squares[s];
+    if (!IsPieceOfSide(code, side)) continue;  // the other side's piece, or the wall
+    const int r = g_RayTable.reach[si][CodeWithoutSide(code)][k];
+    if ((r == 2 || (r == 1 && next)) && f(s)) return true;
+  }
+  // A knight of `side` jumps two ranks forward and one file aside.
+  const int sign = side == kSente ? -1 : 1;
+  const PieceStepRow& knight = g_PieceSteps[kKnight];
+  for (int i = 0; i < knight.count; ++i) {
+    const int s = target - knight.step[i] * sign;
+    if (!IsBoardSquare(s) || Rank(target) - Rank(s) != 2 * sign) continue;
+    const int code = b.squares[s];
+    if (IsPieceOfSide(code, side) && CodeWithoutSide(code) == kKnight && f(s)) return true;
+  }
+  return false;
 }
 
-bool InList(const SquareList& list, int sq) {
-  for (int i = 1; i <= list[0]; ++i)
-    if (list[i] == sq) return true;
+int KingIdOf(int side) { return side == kSente ? kSenteKingId : kGoteKingId; }
+
+// Whether any piece of `side` attacks `target`, counting, as the lists do,
+// only pieces that stand on their identity's square.
+bool HasAttacker(const BoardState& b, int target, int side) {
+  const int kingId = KingIdOf(side);
+  return ForEachAttackingSquare(b, target, side, [&](int sq) {
+    const int id = b.idOnSquare[sq];
+    if (id != 0 && id <= kPieceIdCount && b.squareOfId[id] == sq && (id <= 38 || id == kingId))
+      return true;
+    // The identity tables out of step with the squares: ask them the long way.
+    for (int i = 1; i <= 39; ++i)
+      if (b.squareOfId[i <= 38 ? i : kingId] == sq) return true;
+    return false;
+  });
+}
+
+// Whether `to` (a board square without a piece of `side`) is among the squares
+// ListPieceReach gives for the piece on `from`, without listing them.
+bool Reaches(const BoardState& b, int from, int to, int side) {
+  const int code = b.squares[from];
+  if (!IsPiece(code)) return false;
+  const int c = CodeWithoutSide(code);
+  const PieceStepRow& row = g_PieceSteps[c];
+  const int sign = side == kSente ? -1 : 1;
+  const int target = b.squares[to];
+  if (target != kEmpty && !IsPieceOfSide(target, kSente - side)) return false;
+  if (c == kKnight) {
+    for (int i = 0; i < row.count; ++i)
+      if (from + row.step[i] * sign == to) return Rank(to) - Rank(from) == 2 * sign;
+    return false;
+  }
+  const int line = GetSquareStep(to, from);
+  for (int i = 0; i < row.count; ++i) {
+    const int step = row.step[i] * sign;
+    if (from + step == to) return true;
+    if (!row.slide[i] || line != step) continue;
+    for (int s = from + step; s != to; s += step)
+      if (b.squares[s] != kEmpty) return false;
+    return true;
+  }
   return false;
 }
 
@@ -226,13 +253,19 @@ int ListAttackers(const BoardState& b, int target, int side, int limit, SquareLi
   out[0] = 0;
   if (!IsBoardSquare(target)) return 0;
   if (limit > int(out.size()) - 1) limit = int(out.size()) - 1;
+  uint64_t found[4] = {};
+  bool any = false;
+  ForEachAttackingSquare(b, target, side, [&](int sq) {
+    found[sq >> 6] |= uint64_t(1) << (sq & 63);
+    any = true;
+    return false;
+  });
+  if (!any) return 0;
+  // Callers get them in identity order, one entry per identity standing there.
+  const int kingId = KingIdOf(side);
   for (int i = 1; i <= 39 && n < limit; ++i) {
-    const int id = i <= 38 ? i : (side == kSente ? kSenteKingId : kGoteKingId);
-    const int sq = b.squareOfId[id];
-    if (!IsBoardSquare(sq) || sq == target) continue;
-    const int code = b.squares[sq];
-    if (!IsPieceOfSide(code, side)) continue;
-    if (Attacks(b, code, sq, target, side)) out[++n] = sq;
+    const int sq = b.squareOfId[i <= 38 ? i : kingId];
+    if (found[sq >> 6] >> (sq & 63) & 1) out[++n] = sq;
   }
   out[0] = n;
   return n;
@@ -317,7 +350,7 @@ int IsDropPawnMate(int to, BoardState& b, int from) {
   // mean the king was in check before the drop, which play never leaves.
   int mate = 1;
   for (int i = 1; i <= n && mate; ++i)
-    if (ListAttackers(b, reach[i], side, 1, list) == 0) mate = 0;
+    if (!HasAttacker(b, reach[i], side)) mate = 0;
   b.squares[to] = savedTo;
   return mate;
 }
@@ -358,9 +391,7 @@ int CheckMoveLegal(int to, int from, BoardState& b, int side) {
     if (CodeWithoutSide(piece) == kKnight &&
         ((Rank(from) == 1 && Rank(to) == 9) || (Rank(from) == 9 && Rank(to) == 1)))
       return kMoveUnreachable;
-    SquareList reach;
-    ListPieceReach(b, from, side, reach);
-    if (!InList(reach, to)) return kMoveUnreachable;
+    if (!Reaches(b, from, to, side)) return kMoveUnreachable;
   }
 
   // 9-10: the mover's own king after the move.
@@ -370,12 +401,11 @@ int CheckMoveLegal(int to, int from, BoardState& b, int side) {
   const uint8_t savedTo = b.squares[to];
   if (!drop) b.squares[from] = kEmpty;
   b.squares[to] = uint8_t(piece);
-  SquareList list;
   const int target = (!drop && from == kingSquare) ? to : kingSquare;
-  const int attackers = ListAttackers(b, target, kSente - side, 1, list);
+  const bool attacked = HasAttacker(b, target, kSente - side);
   if (!drop) b.squares[from] = savedFrom;
   b.squares[to] = savedTo;
-  return attackers ? kMoveLeavesKingAttacked : kMoveLegal;
+  return attacked ? kMoveLeavesKingAttacked : kMoveLegal;
 }
 
 int GetPromotionKind(int to, int piece, int from) {

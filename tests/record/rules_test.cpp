@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -261,6 +264,165 @@ TEST(MoveGeometry, ReachAndAttackersInTheirFixedOrder) {
   EXPECT_EQ(ListPieceReach(b, 19, kGote, l), 0);
   EXPECT_EQ(ListAttackers(b, 99, kSente, 10, l), 0);
   EXPECT_EQ(ListAttackers(b, 11, kGote, 10, l), 0);
+}
+
+// ---- Reference: attackers found by asking every piece of the side ----------
+//
+// The rules look outward from the target; this is the plain scan over the
+// identities they replaced, kept to hold the two to the same lists.
+
+namespace reference {
+
+bool LineClear(const BoardState& b, int from, int target, int step) {
+  for (int s = from + step; s != target; s += step)
+    if (b.squares[s] != kEmpty) return false;
+  return true;
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+int File(int sq) { return sq / 10; }
+int Rank(int sq) { return sq % 10; }
+
+bool OnLine(const BoardState& b, int sq, int target, bool diagonal) {
+  const int df = File(target) - File(sq), dr = Rank(target) - Rank(sq);
+  if (diagonal ? (df == 0 || (df != dr && df != -dr)) : ((df != 0) == (dr != 0))) return false;
+  return LineClear(b, sq, target, Sign(df) * 10 + Sign(dr));
+}
+
+bool Attacks(const BoardState& b, int code, int sq, int target, int side) {
+  const bool sente = side == kSente;
+  const int d = target - sq;
+  const int dist = std::max(std::abs(File(target) - File(sq)), std::abs(Rank(target) - Rank(sq)));
+  switch (CodeWithoutSide(code)) {
+    case kPawn: return target == sq + (sente ? -1 : 1);
+    case kLance:
+      if (File(target) != File(sq)) return false;
+      if (sente ? Rank(target) >= Rank(sq) : Rank(target) <= Rank(sq)) return false;
+      return LineClear(b, sq, target, sente ? -1 : 1);
+    case kKnight:
+      return std::abs(File(target) - File(sq)) == 1 && Rank(target) == Rank(sq) + (sente ? -2 : 2);
+    case kSilver:
+      if (dist != 1) return false;
+      return sente ? (Rank(target) < Rank(sq) || d == 11 || d == -9)
+                   : (Rank(target) > Rank(sq) || d == -11 || d == 9);
+    case kGold: case 9: case 10: case 11: case 12: case 13:
+      return dist == 1 && (sente ? (d != 11 && d != -9) : (d != -11 && d != 9));
+    case kBishop: return OnLine(b, sq, target, true);
+    case 14: return dist == 1 || OnLine(b, sq, target, true);
+    case kRook: return OnLine(b, sq, target, false);
+    case 15: return dist == 1 || OnLine(b, sq, target, false);
+    case kKing: return dist == 1;
+    default: return false;
+  }
+}
+
+std::vector<int> Attackers(const BoardState& b, int target, int side, int limit) {
+  std::vector<int> out;
+  limit = std::min(limit, 41);
+  for (int i = 1; i <= 39 && int(out.size()) < limit; ++i) {
+    const int id = i <= 38 ? i : (side == kSente ? kSenteKingId : kGoteKingId);
+    const int sq = b.squareOfId[id];
+    if (!IsBoardSquare(sq) || sq == target || !IsPieceOfSide(b.squares[sq], side)) continue;
+    if (Attacks(b, b.squares[sq], sq, target, side)) out.push_back(sq);
+  }
+  return out;
+}
+
+// Board moves as the legality test judged them with the full reach list and
+// the scan above (drops and the earlier checks are the same code).
+int BoardMoveCode(int to, int from, BoardState& b, int side) {
+  const int piece = b.squares[from];
+  const bool promote = (to & kPromoteBit) != 0;
+  to &= 0x7F;
+  const int kind = GetPromotionKind(to, piece, from);
+  if (kind == 2 && !promote) return kMoveMustPromote;
+  if (kind == 0 && promote) return kMovePromoteNotAllowed;
+  if (CodeWithoutSide(piece) == kKnight &&
+      ((Rank(from) == 1 && Rank(to) == 9) || (Rank(from) == 9 && Rank(to) == 1)))
+    return kMoveUnreachable;
+  SquareList reach;
+  const int n = ListPieceReach(b, from, side, reach);
+  if (std::find(reach.begin() + 1, reach.begin() + 1 + n, to) == reach.begin() + 1 + n)
+    return kMoveUnreachable;
+  const int kingSq = b.squareOfId[side == kSente ? kSenteKingId : kGoteKingId];
+  if (!IsBoardSquare(kingSq)) return kMoveLegal;
+  const uint8_t savedFrom = b.squares[from], savedTo = b.squares[to];
+  b.squares[from] = kEmpty;
+  b.squares[to] = uint8_t(piece);
+  const bool attacked = !Attackers(b, from == kingSq ? to : kingSq, kSente - side, 1).empty();
+  b.squares[from] = savedFrom;
+  b.squares[to] = savedTo;
+  return attacked ? kMoveLeavesKingAttacked : kMoveLegal;
+}
+
+}  // namespace reference
+
+// Positions for the comparison: the layouts, the test positions, their
+// mirror images, positions of fixed-seed random games, and boards whose
+// identities are out of the ordinary (a piece beyond its kind's identities,
+// a king bearing the other king's identity).
+std::vector<BoardState> ComparisonPositions() {
+  std::vector<BoardState> out;
+  for (int code = 0; code < 16; ++code) {
+    BoardState b;
+    SetHandicapBoard(b, code);
+    out.push_back(b);
+  }
+  for (const char* sfen :
+       {kBusy, "4k4/9/9/3s5/4G3R/3KP4/9/9/9 b - 1", "N3k3N/9/9/9/9/9/9/9/n3K3n b - 1",
+        "K7k/7ls/9/9/9/9/9/9/B7L b - 1", "8k/9/9/4+r4/3B+BL3/4+R4/9/9/K8 b - 1",
+        "4k4/9/4r4/9/rrr1K1RRR/9/4R4/9/9 b - 1"}) {
+    out.push_back(SfenPosition(sfen));
+    out.push_back(Mirrored(out.back()));
+  }
+  BoardState king = SfenPosition("9/9/9/3g5/4K4/5S3/9/9/9 b - 1");
+  EXPECT_EQ(CyclePieceState(55, king), 1);  // now the second player's, with the first's identity
+  out.push_back(king);
+  std::mt19937 rng(77);
+  for (int game = 0; game < 12; ++game) {
+    BoardState b;
+    SetInitialBoard(b);
+    for (int ply = 0; ply < 160; ++ply) {
+      std::vector<std::pair<int, int>> moves;
+      ForEachCandidate(b, [&](int to, int from) {
+        if (CheckMoveLegal(to, from, b, b.sideToMove) == 0) moves.emplace_back(to, from);
+      });
+      if (moves.empty()) break;
+      const auto [to, from] = moves[rng() % moves.size()];
+      MakeMoveOnBoard(b, BuildMoveCode(b, from, to));
+      b.sideToMove = kSente - b.sideToMove;
+      if (ply % 8 == 7) out.push_back(b);
+    }
+  }
+  return out;
+}
+
+TEST(MoveGeometry, AttackersAndLegalityAgreeWithTheScanOfEveryPiece) {
+  SquareList l;
+  int position = 0;
+  for (BoardState& b : ComparisonPositions()) {
+    SCOPED_TRACE(testing::Message() << "position " << position++ << " " << BoardToSfen(b));
+    for (int target = 11; target <= 99; ++target) {
+      if (!IsBoardSquare(target)) continue;
+      for (int side : {kSente, kGote})
+        for (int limit : {1, 10, 41}) {
+          ListAttackers(b, target, side, limit, l);
+          ASSERT_EQ(ListOf(l), reference::Attackers(b, target, side, limit))
+              << "target " << target << " side " << side << " limit " << limit;
+        }
+    }
+    const int side = b.sideToMove;
+    for (int from = 11; from <= 99; ++from) {
+      if (!IsPieceOfSide(b.squares[from], side)) continue;
+      for (int to = 11; to <= 99; ++to)
+        for (int promote : {0, kPromoteBit}) {
+          if (!IsBoardSquare(to) || IsPieceOfSide(b.squares[to], side)) continue;
+          ASSERT_EQ(CheckMoveLegal(to | promote, from, b, side),
+                    reference::BoardMoveCode(to | promote, from, b, side))
+              << from << " to " << (to | promote);
+        }
+    }
+  }
 }
 
 TEST(MoveGeometry, PinsStopAtWallsAndFollowTheSlidingLines) {
