@@ -48,6 +48,21 @@ struct RayTable {
 };
 const RayTable g_RayTable;
 
+// Unit step from square b towards square a when both lie on one file, rank or
+// diagonal, else 0 (indices 0..99).
+struct LineTable {
+  int8_t step[100][100] = {};
+  LineTable() {
+    for (int a = 0; a < 100; ++a)
+      for (int b = 0; b < 100; ++b) {
+        const int g = a == b ? 100 : GetSquareStep(a, b);
+        const int m = g < 0 ? -g : g;
+        step[a][b] = int8_t(m == 1 || m == 9 || m == 10 || m == 11 ? g : 0);
+      }
+  }
+};
+const LineTable g_LineTable;
+
 // Calls f(square) for each piece of `side` attacking the board square
 // `target`, found by looking outward from the target; stops when f returns
 // true and returns true then. The walk needs the wall bytes around the board.
@@ -111,7 +126,7 @@ bool Reaches(const BoardState& b, int from, int to, int side) {
       if (from + row.step[i] * sign == to) return Rank(to) - Rank(from) == 2 * sign;
     return false;
   }
-  const int line = GetSquareStep(to, from);
+  const int line = g_LineTable.step[to][from];
   for (int i = 0; i < row.count; ++i) {
     const int step = row.step[i] * sign;
     if (from + step == to) return true;
