@@ -306,13 +306,31 @@ std::u16string FormatSquareName(int square) {
   return {g_FileDigits[FileOf(sq)], g_RankNumerals[RankOf(sq)]};
 }
 
-std::u16string FormatMoveDisplayCore(int piece, int from, int to, int prevTo) {
-  if (to <= 10) return std::u16string(EndWord(to));
+void AppendMoveDisplayCore(std::u16string& text, int piece, int from, int to, int prevTo) {
+  if (to <= 10) {
+    text += EndWord(to);
+    return;
+  }
   const int dest = to & 0x7F;
-  std::u16string text = dest == (prevTo & 0x7F) ? std::u16string(u"同　") : FormatSquareName(dest);
+  if (dest == (prevTo & 0x7F)) {
+    text += u"同　";
+  } else if (IsBoardSquare(dest)) {
+    text.push_back(g_FileDigits[FileOf(dest)]);
+    text.push_back(g_RankNumerals[RankOf(dest)]);
+  }
   text += PieceNameInText(piece);
-  if (IsHandCell(from)) text += u"打";
-  else text += FormatU16((to & kPromoteBit) ? u"成(%d)" : u"(%d)", from);
+  if (IsHandCell(from)) {
+    text += u"打";
+    return;
+  }
+  text += (to & kPromoteBit) ? u"成(" : u"(";
+  AppendDecimal(text, from);
+  text += u')';
+}
+
+std::u16string FormatMoveDisplayCore(int piece, int from, int to, int prevTo) {
+  std::u16string text;
+  AppendMoveDisplayCore(text, piece, from, to, prevTo);
   return text;
 }
 

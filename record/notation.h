@@ -92,6 +92,8 @@ std::u16string FormatMoveTextAt(const GameRecord& record, int n, int form, int m
 std::u16string FormatSquareName(int square);
 // Display text: ７六歩(77), ２二角成(88), 同　歩(23), ５五角打, or an end word.
 std::u16string FormatMoveDisplayCore(int piece, int from, int to, int prevTo);
+// The same appended to text (the writers build their lines in one buffer).
+void AppendMoveDisplayCore(std::u16string& text, int piece, int from, int to, int prevTo);
 // Mark by style (0 none; first player ☗ for 5, else ▲; second player ☖ for 5,
 // △ for 1, else ▽), then the display text with the parent's destination
 // (none when noSame), filled to `width`. Empty for no node or the root.

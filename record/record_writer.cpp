@@ -15,6 +15,32 @@
 
 // ---- Output file -------------------------------------------------------------
 
+namespace {
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Bytes one character takes in code page 932 (1 or 2), cached per unit.
+int AnsiWidth(char16_t c) {
+  if (c < 0x80) return 1;
+  static unsigned char cache[0x10000];
+  if (!cache[c]) cache[c] = (unsigned char)Utf16ToAnsi(std::u16string(1, c)).size();
+  return cache[c];
+}
+
+// Bytes the text takes in code page 932: a surrogate, or a pair, is one '?'.
+int AnsiLength(std::u16string_view text) {
+  int n = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+    n += IsHighSurrogate(c) || IsLowSurrogate(c) ? 1 : AnsiWidth(c);
+  }
+  return n;
+}
+
+}  // namespace
+
 RecordTextFile::~RecordTextFile() = default;  // an unclosed file is discarded
 
 bool RecordTextFile::Open(std::u16string_view path, bool utf8) {
@@ -22,11 +48,12 @@ bool RecordTextFile::Open(std::u16string_view path, bool utf8) {
   memory_ = false;
   failed_ = false;
   bytes_.clear();
+  pending_.clear();
   utf8_ = utf8;
   // The old file stays until the new one is whole: see AtomicFile.
   if (!file_.Open(path)) return false;
   // The byte-order mark tells other programs the file is UTF-8.
-  if (utf8 && !file_.Write("\xEF\xBB\xBF")) failed_ = true;
+  if (utf8) bytes_ = "\xEF\xBB\xBF";
   return true;
 }
 
@@ -36,7 +63,14 @@ void RecordTextFile::OpenMemory(bool utf8) {
   failed_ = false;
   utf8_ = utf8;
   bytes_.clear();
+  pending_.clear();
   if (utf8) bytes_ = "\xEF\xBB\xBF";
+}
+
+void RecordTextFile::ConvertPending() const {
+  if (pending_.empty()) return;
+  bytes_ += Utf16ToAnsi(pending_);
+  pending_.clear();
 }
 
 int RecordTextFile::Write(std::u16string_view text, bool utf8) {
@@ -44,26 +78,34 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
     failed_ = true;
     return -1;
   }
-  std::u16string crlf;
-  crlf.reserve(text.size() + 8);
+  if (utf8) {
+    ConvertPending();
+    return int(AppendUtf8(bytes_, text, true));
+  }
+  // Halves of a pair written by two calls stay two characters, as they would
+  // converted call by call.
+  if (!text.empty() && IsLowSurrogate(text[0]) && !pending_.empty() &&
+      IsHighSurrogate(pending_.back()))
+    pending_.back() = u'?';
+  const int length = AnsiLength(text);
   for (char16_t c : text) {
-    if (c == u'\n') crlf.push_back(u'\r');
-    crlf.push_back(c);
+    if (c == u'\n') pending_.push_back(u'\r');
+    pending_.push_back(c);
   }
-  std::string bytes = utf8 ? Utf16ToUtf8(crlf) : Utf16ToAnsi(crlf);
-  if (memory_) {
-    bytes_ += bytes;
-    return int(bytes.size());
-  }
-  if (!file_.Write(bytes)) {
-    failed_ = true;
-    return -1;
-  }
-  return int(bytes.size());
+  return length + int(std::count(text.begin(), text.end(), u'\n'));
+}
+
+int RecordTextFile::WriteFormatV(bool utf8, const char16_t* format, va_list args) {
+  formatted_.clear();
+  AppendFormatV(formatted_, format, args);
+  return Write(formatted_, utf8);
 }
 
 int RecordTextFile::Close() {
   if (file_.IsOpen()) {
+    ConvertPending();
+    if (!failed_ && !file_.Write(bytes_)) failed_ = true;
+    bytes_.clear();
     // A failed write leaves the old file as it was.
     if (failed_)
       file_.Discard();
@@ -76,9 +118,9 @@ int RecordTextFile::Close() {
 int WriteRecordText(bool utf8, RecordTextFile& file, const char16_t* format, ...) {
   va_list ap;
   va_start(ap, format);
-  std::u16string text = FormatU16V(format, ap);
+  const int n = file.WriteFormatV(utf8, format, ap);
   va_end(ap);
-  return file.Write(text, utf8);
+  return n;
 }
 
 // ---- Small pieces -------------------------------------------------------------
@@ -90,12 +132,6 @@ bool IsHandicapGame(const BoardState& board) { return board.handicap != kHandica
 const char16_t* HandicapName(int code) {
   if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
   return g_HandicapNames[code];
-}
-
-std::u16string PadToWidth(std::u16string text, int width) {
-  int w = DisplayWidth(text);
-  if (w < width) text.append(size_t(width - w), u' ');
-  return text;
 }
 
 // Count of a hand in kanji: 二..九, 十, 十一..十八 (and beyond, should a
@@ -132,20 +168,10 @@ std::unordered_map<int, const std::u16string*> BookmarksByNode() {
 
 const std::u16string* BookmarkOf(const std::unordered_map<int, const std::u16string*>& map,
                                  const RecordNode* node) {
+  if (map.empty()) return nullptr;
   auto it = map.find(NodeIndex(g_Record, node));
   return it == map.end() ? nullptr : it->second;
 }
-
-// Bytes one character takes in code page 932 (1 or 2), cached per unit.
-int AnsiWidth(char16_t c) {
-  if (c < 0x80) return 1;
-  static unsigned char cache[0x10000];
-  if (!cache[c]) cache[c] = (unsigned char)Utf16ToAnsi(std::u16string(1, c)).size();
-  return cache[c];
-}
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 void WriteBookmarkLine(bool utf8, RecordTextFile& file, const std::u16string* name) {
   if (name) WriteRecordText(utf8, file, u"&%s\n", name->c_str());
@@ -301,7 +327,8 @@ void WriteStartDiagram(bool utf8, RecordTextFile& file) {
 void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comment) {
   const bool wrap = g_bCommentAutoWrap && g_nCommentWrapColumn >= 1;
   const int column = g_nCommentWrapColumn;
-  std::u16string out;
+  // One buffer for every comment of a write: no allocation per line.
+  static thread_local std::u16string out;
   size_t i = 0;
   const size_t n = comment.size();
   while (i < n) {
@@ -344,11 +371,28 @@ std::u16string LfToCrLf(std::u16string_view source) {
 
 // ---- Times and result lines ---------------------------------------------------
 
+namespace {
+
+// "%2d:%02d/%02d:%02d:%02d": the move's minutes and seconds, the total's
+// hours (modulo 100), minutes and seconds.
+void AppendMoveTime(std::u16string& out, int seconds, int64_t cumulative) {
+  AppendDecimal(out, seconds / 60, 2);
+  out.push_back(u':');
+  AppendDecimal(out, seconds % 60, 2, true);
+  out.push_back(u'/');
+  AppendDecimal(out, int((cumulative / 3600) % 100), 2, true);
+  out.push_back(u':');
+  AppendDecimal(out, int(cumulative / 60 % 60), 2, true);
+  out.push_back(u':');
+  AppendDecimal(out, int(cumulative % 60), 2, true);
+}
+
+}  // namespace
+
 std::u16string FormatMoveTime(int seconds, int64_t cumulative) {
-  int64_t h = (cumulative / 3600) % 100;
-  int64_t m = cumulative / 60 % 60;
-  int64_t s = cumulative % 60;
-  return FormatU16(u"%2d:%02d/%02d:%02d:%02d", seconds / 60, seconds % 60, int(h), int(m), int(s));
+  std::u16string text;
+  AppendMoveTime(text, seconds, cumulative);
+  return text;
 }
 
 std::u16string FormatMoveTime(const RecordNode* node) {
@@ -405,6 +449,7 @@ int WriteMoveLines(bool utf8, RecordTextFile& file, const RecordNode* node, int 
   // the deepest first.
   std::vector<Pending> stack{{node, n}};
   bool first = true;
+  std::u16string line;  // one move line at a time, "%4d %-12s (time)+"
   while (!stack.empty()) {
     Pending p = stack.back();
     stack.pop_back();
@@ -415,14 +460,23 @@ int WriteMoveLines(bool utf8, RecordTextFile& file, const RecordNode* node, int 
     while (nd) {
       const size_t i = size_t(k - n + 2);
       const int64_t cum = nd->seconds + path.cum[i - 2];
-      std::u16string text = PadToWidth(FormatMoveDisplayCore(nd->piece, nd->from, nd->to, path.to[i - 1]), 12);
+      line.clear();
+      AppendDecimal(line, k, 4);
+      line.push_back(u' ');
+      const size_t moveStart = line.size();
+      AppendMoveDisplayCore(line, nd->piece, nd->from, nd->to, path.to[i - 1]);
+      const int w = DisplayWidth(std::u16string_view(line).substr(moveStart));
+      if (w < 12) line.append(size_t(12 - w), u' ');
       path.Set(i, nd->to, cum);
       const bool alt = nd->nextSibling != nullptr;
-      if (times)
-        WriteRecordText(utf8, file, alt ? u"%4d %s (%s)+\n" : u"%4d %s (%s)\n", k, text.c_str(),
-                        FormatMoveTime(nd->seconds, cum).c_str());
-      else
-        WriteRecordText(utf8, file, alt ? u"%4d %s +\n" : u"%4d %s\n", k, text.c_str());
+      if (times) {
+        line += u" (";
+        AppendMoveTime(line, nd->seconds, cum);
+        line += alt ? u")+\n" : u")\n";
+      } else {
+        line += alt ? u" +\n" : u"\n";
+      }
+      file.Write(line, utf8);
       WriteNodeNotes(utf8, file, nd, marks);
       if (file.Failed()) return 2;
       if (alt) stack.push_back({nd->nextSibling, k});

@@ -4,6 +4,7 @@
 // page; and the pieces the other record and position writers share: the one
 // text-output routine, the board diagram and the hand line.
 #pragma once
+#include <cstdarg>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,9 +15,10 @@ struct BoardState;
 struct RecordNode;
 
 // An output text file of the record writers. In UTF-8 mode the file starts
-// with a byte-order mark; every LF written becomes CR LF. A failed write is
-// remembered so that Close reports it. The file replaces what was at the path
-// only when Close succeeds; until then, and on any failure, the old file stays.
+// with a byte-order mark; every LF written becomes CR LF. The text is kept
+// in memory and goes to the file in one write when it is closed, so a full
+// disk shows at Close. The file replaces what was at the path only when Close
+// succeeds; until then, and on any failure, the old file stays.
 class RecordTextFile {
 public:
   RecordTextFile() = default;
@@ -36,6 +38,8 @@ public:
   // number of bytes written, or -1 when the write failed.
   int Write(std::u16string_view text, bool utf8);
   int Write(std::u16string_view text) { return Write(text, utf8_); }
+  // printf style as WriteRecordText.
+  int WriteFormatV(bool utf8, const char16_t* format, va_list args);
 
   // Closes the file and puts it in place: 0, or -1 when a write or the close
   // itself failed (a full disk may show only here, when the last buffer is
@@ -43,14 +47,22 @@ public:
   int Close();
 
   // What a memory output holds so far.
-  const std::string& Bytes() const { return bytes_; }
+  const std::string& Bytes() const {
+    ConvertPending();
+    return bytes_;
+  }
 
 private:
+  // Code page 932 text waits as UTF-16 and is converted in one go.
+  void ConvertPending() const;
+
   AtomicFile file_;
   bool memory_ = false;
   bool utf8_ = false;
   bool failed_ = false;
-  std::string bytes_;
+  mutable std::string bytes_;
+  mutable std::u16string pending_;
+  std::u16string formatted_;  // reused by WriteFormatV
 };
 
 // The one text-output routine of the record and position writers: printf

@@ -55,35 +55,49 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view s, bool withBom) {
-  std::string out;
-  out.reserve(s.size() * 3 + 3);
-  if (withBom) out += "\xEF\xBB\xBF";
-  for (size_t i = 0; i < s.size(); ++i) {
+size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
+  const size_t start = out.size();
+  const size_t n = s.size();
+  // At most three bytes a unit: a pair takes four for two, CR LF two for one.
+  out.resize(start + n * 3);
+  char* o = out.data() + start;
+  for (size_t i = 0; i < n; ++i) {
     char32_t cp = s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
+    if (cp < 0x80) {
+      if (cp == u'\n' && crlf) *o++ = '\r';
+      *o++ = char(cp);
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(char(cp));
-    } else if (cp < 0x800) {
-      out.push_back(char(0xC0 | (cp >> 6)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
+    if (cp < 0x800) {
+      *o++ = char(0xC0 | (cp >> 6));
+      *o++ = char(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out.push_back(char(0xE0 | (cp >> 12)));
-      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
+      *o++ = char(0xE0 | (cp >> 12));
+      *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = char(0x80 | (cp & 0x3F));
     } else {
-      out.push_back(char(0xF0 | (cp >> 18)));
-      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
+      *o++ = char(0xF0 | (cp >> 18));
+      *o++ = char(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = char(0x80 | (cp & 0x3F));
     }
   }
+  const size_t written = size_t(o - (out.data() + start));
+  out.resize(start + written);
+  return written;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s, bool withBom) {
+  std::string out;
+  out.reserve(s.size() * 3 + 3);
+  if (withBom) out += "\xEF\xBB\xBF";
+  AppendUtf8(out, s);
   return out;
 }
 
@@ -268,6 +282,70 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
     }
   }
   return out;
+}
+
+void AppendDecimal(std::u16string& out, long long value, int width, bool zeroPad, bool left) {
+  char16_t digits[24];
+  int n = 0;
+  unsigned long long u = value < 0 ? 0ULL - (unsigned long long)value : (unsigned long long)value;
+  do {
+    digits[n++] = char16_t(u'0' + u % 10);
+    u /= 10;
+  } while (u);
+  const int length = n + (value < 0);
+  const size_t fill = width > length ? size_t(width - length) : 0;
+  if (!left && !zeroPad) out.append(fill, u' ');
+  if (value < 0) out.push_back(u'-');
+  if (!left && zeroPad) out.append(fill, u'0');
+  while (n) out.push_back(digits[--n]);
+  if (left) out.append(fill, u' ');
+}
+
+void AppendFormatV(std::u16string& out, const char16_t* fmt, va_list ap) {
+  if (!fmt) return;
+  for (const char16_t* p = fmt; *p;) {
+    const char16_t* plain = p;
+    while (*p && *p != u'%') ++p;
+    out.append(plain, size_t(p - plain));
+    if (!*p) break;
+    const char16_t* start = p++;
+    if (*p == u'%') {
+      out.push_back(u'%');
+      ++p;
+      continue;
+    }
+    bool left = false, zero = false;
+    while (*p == u'-' || *p == u'0') {
+      if (*p == u'-') left = true;
+      else zero = true;
+      ++p;
+    }
+    int width = 0;
+    while (*p >= u'0' && *p <= u'9' && width < 100000) width = width * 10 + (*p++ - u'0');
+    const char16_t conv = *p;
+    if (conv == u'd' || conv == u'i') {
+      AppendDecimal(out, va_arg(ap, int), width, zero && !left, left);
+    } else if (conv == u's' || conv == u'c') {
+      char16_t unit;
+      std::u16string_view v;
+      if (conv == u'c') {
+        unit = char16_t(va_arg(ap, int));
+        v = std::u16string_view(&unit, 1);
+      } else {
+        const char16_t* s = va_arg(ap, const char16_t*);
+        v = s ? std::u16string_view(s) : std::u16string_view(u"(null)");
+      }
+      const size_t fill = width > int(v.size()) ? size_t(width) - v.size() : 0;
+      if (!left) out.append(fill, u' ');
+      out.append(v);
+      if (left) out.append(fill, u' ');
+    } else {
+      // Anything else (precision, length, other conversions): the general way.
+      out += FormatU16V(start, ap);
+      return;
+    }
+    ++p;
+  }
 }
 
 std::u16string FormatU16(const char16_t* fmt, ...) {

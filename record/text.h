@@ -31,6 +31,18 @@ inline int CharWidth(char16_t c) { return c > 0x7D ? 2 : 1; }
 std::u16string FormatU16(const char16_t* fmt, ...);
 std::u16string FormatU16V(const char16_t* fmt, va_list args);
 
+// Appends as FormatU16V does. %s, %c, %d and %i with the flags - and 0 and a
+// width, and %%, are done here without snprintf (the writers' forms); the
+// rest of the format from any other conversion on goes to FormatU16V.
+void AppendFormatV(std::u16string& out, const char16_t* fmt, va_list args);
+// Appends the value as printf's %d with that width: blanks before it, zeros
+// after the sign (zeroPad) or blanks after it (left).
+void AppendDecimal(std::u16string& out, long long value, int width = 0, bool zeroPad = false,
+                   bool left = false);
+// Appends the UTF-8 of text (unpaired surrogates as U+FFFD), each LF as CR LF
+// when crlf is set. Returns the number of bytes appended.
+size_t AppendUtf8(std::string& out, std::u16string_view text, bool crlf = false);
+
 // Integer to UTF-16 decimal text.
 std::u16string IntToU16(long long value);
 // Leading blanks skipped, optional sign, decimal digits; stops at the first
