@@ -8,7 +8,7 @@
 // The realistic records are random legal games (fixed seed) with a comment
 // and a time on every move and variations, made here: "wide" has variations
 // two deep all along a long main line, "nested" a chain of variations each
-// branching off the one before. ns_per_node staying put from 1000 to 100000
+// branching off the one before. per_node (seconds) staying put from 1000 to 100000
 // nodes and between the shapes shows the cost per node is flat.
 #include <benchmark/benchmark.h>
 
@@ -223,8 +223,8 @@ private:
 
 void SetPerNode(benchmark::State& state, int nodes) {
   state.counters["nodes"] = nodes;
-  state.counters["ns_per_node"] = benchmark::Counter(
-      double(nodes) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_node"] = benchmark::Counter(
+      double(nodes), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Arguments: node count, shape (0 wide, 1 nested).

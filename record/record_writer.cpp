@@ -338,6 +338,11 @@ void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comm
     while (end < n && comment[end] != u'\n' && comment[end] != u'\r') ++end;
     out.assign(1, u'*');
     int used = 0;
+    if (!wrap || (utf8 && end - i <= size_t(column))) {
+      // Nothing to break: the line as it stands.
+      out.append(comment.substr(i, end - i));
+      i = end;
+    }
     for (size_t k = i; k < end;) {
       size_t len = (IsHighSurrogate(comment[k]) && k + 1 < end && IsLowSurrogate(comment[k + 1])) ? 2 : 1;
       int w = utf8 ? int(len) : (len == 2 ? 1 : AnsiWidth(comment[k]));

@@ -285,20 +285,34 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
 }
 
 void AppendDecimal(std::u16string& out, long long value, int width, bool zeroPad, bool left) {
-  char16_t digits[24];
-  int n = 0;
+  // Built backwards in a small buffer and appended in one go.
+  char16_t buf[64];
+  char16_t* const end = buf + 64;
+  char16_t* p = end;
   unsigned long long u = value < 0 ? 0ULL - (unsigned long long)value : (unsigned long long)value;
   do {
-    digits[n++] = char16_t(u'0' + u % 10);
+    *--p = char16_t(u'0' + u % 10);
     u /= 10;
   } while (u);
-  const int length = n + (value < 0);
-  const size_t fill = width > length ? size_t(width - length) : 0;
-  if (!left && !zeroPad) out.append(fill, u' ');
-  if (value < 0) out.push_back(u'-');
-  if (!left && zeroPad) out.append(fill, u'0');
-  while (n) out.push_back(digits[--n]);
-  if (left) out.append(fill, u' ');
+  const int length = int(end - p) + (value < 0);
+  if (width > 40) {
+    // Wider than the buffer holds: padding appended on its own.
+    const size_t fill = width > length ? size_t(width - length) : 0;
+    if (!left && !zeroPad) out.append(fill, u' ');
+    if (value < 0) out.push_back(u'-');
+    if (!left && zeroPad) out.append(fill, u'0');
+    out.append(p, size_t(end - p));
+    if (left) out.append(fill, u' ');
+    return;
+  }
+  int fill = width > length ? width - length : 0;
+  if (!left && zeroPad)
+    for (; fill > 0; --fill) *--p = u'0';
+  if (value < 0) *--p = u'-';
+  if (!left)
+    for (; fill > 0; --fill) *--p = u' ';
+  out.append(p, size_t(end - p));
+  if (fill > 0) out.append(size_t(fill), u' ');
 }
 
 void AppendFormatV(std::u16string& out, const char16_t* fmt, va_list ap) {

@@ -211,6 +211,18 @@ TEST_F(RecordWriterTest, OutputFileConvertsLineEndsAndEncodings) {
   RecordTextFile closed;
   EXPECT_LT(closed.Write(u"x"), 0);
   EXPECT_EQ(closed.Close(), -1);
+
+  // The text waits in memory: byte counts, the order of mixed encodings and
+  // the halves of a pair written apart come out as written call by call.
+  RecordTextFile mixed;
+  mixed.OpenMemory(false);
+  EXPECT_EQ(mixed.Write(u"手数\n", false), 6);
+  EXPECT_EQ(mixed.Write(u"𠮷\xD83D", false), 2);
+  EXPECT_EQ(mixed.Write(u"\xDE00x", false), 2);
+  EXPECT_EQ(mixed.Write(u"歩\n", true), 5);
+  EXPECT_EQ(mixed.Write(u"歩", false), 2);
+  EXPECT_EQ(mixed.Bytes(), "\x8E\xE8\x90\x94\r\n???x" + Utf16ToUtf8(u"歩\r\n") + "\x95\xE0");
+  EXPECT_EQ(mixed.Close(), 0);
 }
 
 // ---- Pieces of the files ---------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdarg>
 #include <cstdlib>
 #include <filesystem>
 
@@ -59,6 +61,56 @@ TEST(Format, PrintfForUtf16) {
             u"123456789 ff 1.50   abc");
   // A negative precision through * counts as none.
   EXPECT_EQ(FormatU16(u"[%.*d|%.*s|%*d]", -3, 42, -1, u"abc", -4, 7), u"[42|abc|7   ]");
+}
+
+namespace {
+
+std::u16string Appended(const char16_t* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::u16string out = u"<";
+  AppendFormatV(out, fmt, ap);
+  va_end(ap);
+  return out;
+}
+
+}  // namespace
+
+// The writers' own formatter gives what the general one gives, digit for
+// digit, including the forms it hands on.
+TEST(Format, OwnFormatterMatchesThePrintfOne) {
+  const char16_t* const intForms[] = {u"%d", u"%4d", u"%02d", u"%-4d|", u"%-04d|", u"%0-5d|",
+                                      u"%i", u"%012d", u"%1d", u"%+d", u"% 3d", u"%5.3d", u"%x"};
+  for (const char16_t* f : intForms)
+    for (int v : {0, 7, -7, 42, -42, 1234, 99999, -100000, INT_MAX, INT_MIN}) {
+      SCOPED_TRACE(Utf16ToUtf8(f) + " " + std::to_string(v));
+      EXPECT_EQ(Appended(f, v), u"<" + FormatU16(f, v));
+    }
+  EXPECT_EQ(Appended(u"%4d %s (%s)+\n変化：%d手%%", 12, u"７六歩(77)", u" 0:05/00:00:05", 3),
+            u"<" + FormatU16(u"%4d %s (%s)+\n変化：%d手%%", 12, u"７六歩(77)", u" 0:05/00:00:05", 3));
+  EXPECT_EQ(Appended(u"[%-5s|%5s|%c|%3c|%s]", u"ab", u"歩", u'金', u'x', nullptr),
+            u"<" + FormatU16(u"[%-5s|%5s|%c|%3c|%s]", u"ab", u"歩", u'金', u'x', nullptr));
+  // Past a form it does not do itself the rest goes the general way.
+  EXPECT_EQ(Appended(u"%s:%ld %.2s %d", u"a", 5L, u"xyz", 9),
+            u"<" + FormatU16(u"%s:%ld %.2s %d", u"a", 5L, u"xyz", 9));
+  EXPECT_EQ(Appended(u"%*d|%d", 6, 1, 2), u"<" + FormatU16(u"%*d|%d", 6, 1, 2));
+
+  std::u16string wide = u"<";
+  AppendDecimal(wide, -12, 50, true);
+  EXPECT_EQ(wide, u"<" + FormatU16(u"%050d", -12));
+}
+
+TEST(Utf8, AppendedWithLineEnds) {
+  const std::u16string text = u"a\n▲𠮷\xD800\n\xDC00z\n";
+  std::string out = "x";
+  const size_t added = AppendUtf8(out, text, true);
+  EXPECT_EQ(added, out.size() - 1);
+  std::u16string crlf;
+  for (char16_t c : text) (c == u'\n' ? crlf += u"\r\n" : crlf += c);
+  EXPECT_EQ(out, "x" + Utf16ToUtf8(crlf));
+  out.clear();
+  AppendUtf8(out, text);
+  EXPECT_EQ(out, Utf16ToUtf8(text));
 }
 
 TEST(Lines, MixedLineEnds) {
