@@ -381,6 +381,19 @@ namespace {
 // "%2d:%02d/%02d:%02d:%02d": the move's minutes and seconds, the total's
 // hours (modulo 100), minutes and seconds.
 void AppendMoveTime(std::u16string& out, int seconds, int64_t cumulative) {
+  const int f[5] = {seconds / 60, seconds % 60, int((cumulative / 3600) % 100),
+                    int(cumulative / 60 % 60), int(cumulative % 60)};
+  if (f[0] >= 0 && f[0] <= 99 && f[1] >= 0 && f[2] >= 0 && f[3] >= 0 && f[4] >= 0) {
+    // The usual case, every field two digits: written in place.
+    char16_t text[14] = {char16_t(f[0] >= 10 ? u'0' + f[0] / 10 : u' '), char16_t(u'0' + f[0] % 10), u':',
+                         0, 0, u'/', 0, 0, u':', 0, 0, u':', 0, 0};
+    for (int k = 1, at = 3; k < 5; ++k, at += 3) {
+      text[at] = char16_t(u'0' + f[k] / 10);
+      text[at + 1] = char16_t(u'0' + f[k] % 10);
+    }
+    out.append(text, 14);
+    return;
+  }
   AppendDecimal(out, seconds / 60, 2);
   out.push_back(u':');
   AppendDecimal(out, seconds % 60, 2, true);

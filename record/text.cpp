@@ -56,41 +56,48 @@ std::u16string Utf8ToUtf16(std::string_view s) {
 }
 
 size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
-  const size_t start = out.size();
+  // Encoded a piece at a time into a small buffer, then appended: at most
+  // three bytes a unit (a pair takes four for two, CR LF two for one).
+  constexpr size_t kPiece = 512;
+  char buf[kPiece * 3 + 4];
   const size_t n = s.size();
-  // At most three bytes a unit: a pair takes four for two, CR LF two for one.
-  out.resize(start + n * 3);
-  char* o = out.data() + start;
-  for (size_t i = 0; i < n; ++i) {
-    char32_t cp = s[i];
-    if (cp < 0x80) {
-      if (cp == u'\n' && crlf) *o++ = '\r';
-      *o++ = char(cp);
-      continue;
+  size_t total = 0;
+  for (size_t i = 0; i < n;) {
+    const size_t stop = n - i > kPiece ? i + kPiece : n;
+    char* o = buf;
+    for (; i < stop; ++i) {
+      char32_t cp = s[i];
+      if (cp < 0x80) {
+        if (cp == u'\n' && crlf) *o++ = '\r';
+        *o++ = char(cp);
+        continue;
+      }
+      if (cp >= 0xD800 && cp <= 0xDFFF) {
+        if (cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+          ++i;  // a pair may end one past the piece; the buffer has room
+        } else {
+          cp = 0xFFFD;
+        }
+      }
+      if (cp < 0x800) {
+        *o++ = char(0xC0 | (cp >> 6));
+        *o++ = char(0x80 | (cp & 0x3F));
+      } else if (cp < 0x10000) {
+        *o++ = char(0xE0 | (cp >> 12));
+        *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = char(0x80 | (cp & 0x3F));
+      } else {
+        *o++ = char(0xF0 | (cp >> 18));
+        *o++ = char(0x80 | ((cp >> 12) & 0x3F));
+        *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = char(0x80 | (cp & 0x3F));
+      }
     }
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x800) {
-      *o++ = char(0xC0 | (cp >> 6));
-      *o++ = char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      *o++ = char(0xE0 | (cp >> 12));
-      *o++ = char(0x80 | ((cp >> 6) & 0x3F));
-      *o++ = char(0x80 | (cp & 0x3F));
-    } else {
-      *o++ = char(0xF0 | (cp >> 18));
-      *o++ = char(0x80 | ((cp >> 12) & 0x3F));
-      *o++ = char(0x80 | ((cp >> 6) & 0x3F));
-      *o++ = char(0x80 | (cp & 0x3F));
-    }
+    out.append(buf, size_t(o - buf));
+    total += size_t(o - buf);
   }
-  const size_t written = size_t(o - (out.data() + start));
-  out.resize(start + written);
-  return written;
+  return total;
 }
 
 std::string Utf16ToUtf8(std::u16string_view s, bool withBom) {

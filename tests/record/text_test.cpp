@@ -111,6 +111,17 @@ TEST(Utf8, AppendedWithLineEnds) {
   out.clear();
   AppendUtf8(out, text);
   EXPECT_EQ(out, Utf16ToUtf8(text));
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+
+  // Long texts go in pieces; a pair across a piece's end stays whole.
+  for (size_t before : {510, 511, 512, 1023}) {
+    std::u16string long_(before, u'a');
+    long_ += u"𠮷";
+    for (int i = 0; i < 700; ++i) long_ += i % 50 ? u"歩" : u"\n";
+    out.clear();
+    AppendUtf8(out, long_);
+    EXPECT_EQ(Utf8ToUtf16(out), long_) << before;
+  }
 }
 
 TEST(Lines, MixedLineEnds) {
