@@ -23,12 +23,14 @@ constexpr size_t kNameChars = 79;   // and of a name
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\u3000' || c == u'\t'; }
 
-// Text after a key that the line begins with (after leading blanks); false
-// when it does not begin with the key.
-bool AfterKey(std::u16string_view line, std::u16string_view key, std::u16string_view& rest) {
-  std::u16string_view t = SkipBlanks(line);
-  if (!StartsWith(key, t)) return false;
-  rest = t.substr(key.size());
+// Text after a key (not empty) that t, its leading blanks skipped, begins
+// with; false when it does not begin with the key. The first character
+// settles most lines.
+bool AfterKey(std::u16string_view t, const char16_t* key, std::u16string_view& rest) {
+  if (t.empty() || t[0] != key[0]) return false;
+  const std::u16string_view k(key);
+  if (!StartsWith(k, t)) return false;
+  rest = t.substr(k.size());
   return true;
 }
 
@@ -211,9 +213,11 @@ int ParseHeaderLine(std::u16string_view line) {
       {u"備考：", &RecordHeader::notes, kSet},
       {u"記事：", &RecordHeader::notes, kIfEmpty},
   };
+  const std::u16string_view t = SkipBlanks(line);
+  if (t.empty()) return 0;
   std::u16string_view rest;
   for (const Key& k : kKeys) {
-    if (!AfterKey(line, k.key, rest)) continue;
+    if (!AfterKey(t, k.key, rest)) continue;
     std::u16string value = CopyLine(rest, kItemChars + 1);
     std::u16string& field = h.*k.field;
     switch (k.mode) {
@@ -228,11 +232,11 @@ int ParseHeaderLine(std::u16string_view line) {
     return 1;
   }
   for (int i = 0; i < kUserItemCount; ++i) {
-    if (g_szUserInfoName[i].empty()) continue;
-    if (AfterKey(line, g_szUserInfoName[i] + u"：", rest)) {
-      h.userItems[i] = CopyLine(rest, kItemChars + 1);
-      return 1;
-    }
+    const std::u16string& name = g_szUserInfoName[i];
+    if (name.empty() || !StartsWith(name, t) || t.size() <= name.size() || t[name.size()] != u'：')
+      continue;
+    h.userItems[i] = CopyLine(t.substr(name.size() + 1), kItemChars + 1);
+    return 1;
   }
   return 0;
 }
@@ -298,9 +302,10 @@ int ParsePlayerOrHandLine(std::u16string_view line) {
       {u"持駒：", 4},       {u"後手の持駒：", 5}, {u"上手の持駒：", 5}, {u"後手持駒：", 5},
       {u"上手持駒：", 5},
   };
+  const std::u16string_view t = SkipBlanks(line);
   std::u16string_view rest;
   for (const Key& k : kKeys) {
-    if (!AfterKey(line, k.key, rest)) continue;
+    if (!AfterKey(t, k.key, rest)) continue;
     switch (k.what) {
       case 0: h.firstPlayer = CopyLine(rest, kNameChars + 1); break;
       case 1: h.secondPlayer = CopyLine(rest, kNameChars + 1); break;
@@ -359,7 +364,8 @@ int ParseSetupLine(std::u16string_view line) {
   // Once the first move is played the start is fixed: a later handicap or
   // side line must not change the positions the moves stand on.
   const bool settled = g_RecordReadState.startSettled;
-  if (AfterKey(line, u"手合割：", rest)) {
+  const std::u16string_view t = SkipBlanks(line);
+  if (AfterKey(t, u"手合割：", rest)) {
     if (settled) return 1;
     int code = FindHandicapName(SkipBlanks(rest));
     g_Board.handicap = code;
@@ -369,20 +375,20 @@ int ParseSetupLine(std::u16string_view line) {
   static const char16_t* const kSecond[] = {u"後手番", u"上手番", u"手番：後手", u"手番：上手"};
   static const char16_t* const kFirst[] = {u"先手番", u"下手番", u"手番：先手", u"手番：下手"};
   for (const char16_t* key : kSecond)
-    if (AfterKey(line, key, rest)) {
+    if (AfterKey(t, key, rest)) {
       if (settled) return 0;
       SetSideToMove(kGote);
       g_RecordReadState.sideLineSeen = true;
       return 0;
     }
   for (const char16_t* key : kFirst)
-    if (AfterKey(line, key, rest)) {
+    if (AfterKey(t, key, rest)) {
       if (settled) return 0;
       SetSideToMove(kSente);
       g_RecordReadState.sideLineSeen = true;
       return 0;
     }
-  if (AfterKey(line, u"盤面回転", rest)) g_bBoardFlipped = 1;
+  if (AfterKey(t, u"盤面回転", rest)) g_bBoardFlipped = 1;
   return 0;
 }
 
@@ -456,6 +462,10 @@ int ParseResultLine(std::u16string_view text) {
       {u"入玉宣言", kEndEnteringKing}, {u"反則勝ち", kEndIllegalWin},
       {u"反則負け", kEndIllegalLoss},
   };
+  // A move text begins with none of the words' first characters.
+  bool first = !text.empty() && (text[0] == u'引' || text[0] == u'ま');
+  for (const Word& w : kStart) first = first || (!text.empty() && text[0] == w.word[0]);
+  if (!first) return -1;
   for (const Word& w : kStart)
     if (StartsWith(w.word, text)) return w.code;
   if (StartsWith(u"引き分け", text)) {
@@ -489,7 +499,6 @@ int ParseResultLine(std::u16string_view text) {
 
 int ParseZr2Move(int n, std::u16string_view text, int seconds) {
   text = SkipBlanks(text);
-  const std::u16string shown = TrimEnd(text);
   int end = ParseResultLine(text);
   if (end == -2) return 0;
   if (end >= 0) {
@@ -576,6 +585,7 @@ int ParseZr2Move(int n, std::u16string_view text, int seconds) {
                            : r == kMoveDropPawnMate    ? u"（打歩詰）"
                            : r == kMoveLeavesKingAttacked ? u"（王手になる）"
                                                         : u"";
+    const std::u16string shown = TrimEnd(text);
     ShowReadWarning(FormatU16(u"警告：ルールエラー%s：%s %d手目 %s", kind, u"", n, shown.c_str()));
   }
   return g_Record.current ? g_Record.current->to : dest;

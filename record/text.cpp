@@ -9,18 +9,22 @@
 #include <cstring>
 #include <filesystem>
 
-std::u16string Utf8ToUtf16(std::string_view s) {
-  std::u16string out;
-  out.reserve(s.size());
+namespace {
+
+// Utf8ToUtf16 into out (replaced), reusing its storage.
+void DecodeUtf8Into(std::u16string& out, std::string_view s) {
   size_t i = 0;
   if (s.size() >= 3 && (unsigned char)s[0] == 0xEF && (unsigned char)s[1] == 0xBB &&
       (unsigned char)s[2] == 0xBF)
     i = 3;
   const size_t n = s.size();
+  // No byte gives more than one unit (four give two).
+  out.resize(n - i);
+  char16_t* o = out.data();
   while (i < n) {
     unsigned char c = (unsigned char)s[i];
     if (c < 0x80) {
-      out.push_back(c);
+      *o++ = c;
       ++i;
       continue;
     }
@@ -29,7 +33,7 @@ std::u16string Utf8ToUtf16(std::string_view s) {
     if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
     else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
     else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
-    else { out.push_back(0xFFFD); ++i; continue; }
+    else { *o++ = 0xFFFD; ++i; continue; }
     int k = 1;
     for (; k < len && i + k < n; ++k) {
       unsigned char cc = (unsigned char)s[i + k];
@@ -37,21 +41,29 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if (k < len) {  // truncated: replace what was consumed
-      out.push_back(0xFFFD);
+      *o++ = 0xFFFD;
       i += k;
       continue;
     }
     i += len;
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(0xFFFD);
+      *o++ = 0xFFFD;
     } else if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(char16_t(0xD800 + (cp >> 10)));
-      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+      *o++ = char16_t(0xD800 + (cp >> 10));
+      *o++ = char16_t(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(char16_t(cp));
+      *o++ = char16_t(cp);
     }
   }
+  out.resize(size_t(o - out.data()));
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view s) {
+  std::u16string out;
+  DecodeUtf8Into(out, s);
   return out;
 }
 
@@ -458,7 +470,8 @@ bool TextLineReader::ReadLine(std::u16string& line) {
   size_t e = pos_;
   while (e < bytes_.size() && bytes_[e] != '\n' && bytes_[e] != '\r') ++e;
   std::string_view raw(bytes_.data() + pos_, e - pos_);
-  line = encoding_ == TextEncoding::Utf8 ? Utf8ToUtf16(raw) : AnsiToUtf16(raw);
+  if (encoding_ == TextEncoding::Utf8) DecodeUtf8Into(line, raw);
+  else line = AnsiToUtf16(raw);
   if (e < bytes_.size() && bytes_[e] == '\r') ++e;
   if (e < bytes_.size() && bytes_[e] == '\n') ++e;
   pos_ = e;
