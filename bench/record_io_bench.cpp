@@ -38,15 +38,20 @@ int Play(const char16_t* move, int& nodes) {
   return r;
 }
 
-// Builds the record in g_Record; returns its node count.
-int BuildRecord(int target) {
+// An empty record of that many nodes at the even start, read state ready.
+void StartRecord(int capacity) {
   InitSquareTables();
   InstallMoveNotation();
-  InitRecordPool(g_Record, target + 16);
+  InitRecordPool(g_Record, capacity);
   SetInitialBoard(g_Board);
   SetInitialBoard(g_StartBoard);
   ResetRecordReadState();
   g_RecordReadState.startSettled = true;
+}
+
+// Builds the record in g_Record; returns its node count.
+int BuildRecord(int target) {
+  StartRecord(target + 16);
   int nodes = 0;
   while (nodes + 10 < target) {
     const int n = g_Record.moveNumber;
@@ -137,13 +142,7 @@ public:
 
   // Builds the record in g_Record; returns its node count.
   int Build() {
-    InitSquareTables();
-    InstallMoveNotation();
-    InitRecordPool(g_Record, target_ + 64);
-    SetInitialBoard(g_Board);
-    SetInitialBoard(g_StartBoard);
-    ResetRecordReadState();
-    g_RecordReadState.startSettled = true;
+    StartRecord(target_ + 64);
     // A line that ends in mate is left as it is; play goes on from a few
     // moves before it, as a variation.
     while (made_ < target_)
