@@ -9,6 +9,7 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "settings/settings_sheet_qt.h"
 #include "record/record.h"
 #include "record/record_reader.h"
 #include "record/text.h"

@@ -294,6 +294,10 @@ int SaveRecordAs(std::u16string& path, int index, bool& again) {
 
 }  // namespace
 
+FileDialogResult RunFileDialog(CNarvoView* view, FileDialogRequest& request) {
+  return DialogSlot()(view, request);
+}
+
 FileDialogFunction SetFileDialog(FileDialogFunction dialog) {
   FileDialogFunction previous = DialogSlot();
   DialogSlot() = dialog ? std::move(dialog) : FileDialogFunction(RunQtFileDialog);

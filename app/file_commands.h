@@ -34,6 +34,8 @@ using FileDialogFunction = std::function<FileDialogResult(CNarvoView*, FileDialo
 // The dialog in use: a QFileDialog unless a test installs its own. Returns
 // the previous one; an empty function puts the QFileDialog back.
 FileDialogFunction SetFileDialog(FileDialogFunction dialog);
+// Runs the dialog in use.
+FileDialogResult RunFileDialog(CNarvoView* view, FileDialogRequest& request);
 // The dialogs' type lists (index 1 first). The save list's first two texts
 // follow 棋譜保存UTF8.
 std::vector<std::pair<std::u16string, std::u16string>> OpenFileFilters();

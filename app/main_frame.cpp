@@ -33,6 +33,7 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "settings/settings_sheet_qt.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "record/ui_port.h"

@@ -8,7 +8,6 @@ void ResumeSuspendedGame(CNarvoView*) {}
 void StartNewGame(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
-void DoSettingsSheet(CNarvoView*) {}
 
 void OpenNextFile(CNarvoView*) {}
 void OpenPrevFile(CNarvoView*) {}

@@ -18,7 +18,6 @@ void ResumeSuspendedGame(CNarvoView* view);
 void StartNewGame(CNarvoView* view);
 void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
 void PrintScoreSheet(CNarvoView* view);
-void DoSettingsSheet(CNarvoView* view);
 
 // ---- The board view's commands ------------------------------------------------
 class QPainter;

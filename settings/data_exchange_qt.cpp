@@ -129,7 +129,7 @@ void SetControlText(QWidget* control, const QString& text) {
     shown.replace(u"\r\n"_s, u"\n"_s);
     plain->setPlainText(shown);
   } else if (QLineEdit* edit = LineEditOf(control)) {
-    edit->setText(text);
+    if (edit->text() != text) edit->setText(text);  // an unchanged text keeps the caret
   }
 }
 

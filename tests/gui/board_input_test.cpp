@@ -18,6 +18,7 @@
 #include "record/record.h"
 #include "record/rules.h"
 #include "settings/env.h"
+#include "settings/pro_sheet_qt.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
@@ -347,7 +348,15 @@ TEST(BoardInputInFrame, PreviewLettersAndViewingKeysReachTheirTargets) {
   EXPECT_TRUE(OnViewKeyDown(view, Qt::Key_T, Qt::NoModifier, g_AppMode));
   EXPECT_EQ(g_bImageTrim, trim);
   g_nSettingsPage = 0;
+  int shownPage = -1;
+  SetSheetRunner([&](CProSheet& sheet) {
+    shownPage = sheet.ActiveIndex();
+    sheet.ClickCancel();
+    return sheet.result();
+  });
   EXPECT_TRUE(OnViewKeyDown(view, Qt::Key_F, Qt::NoModifier, g_AppMode));
+  SetSheetRunner(nullptr);
+  EXPECT_EQ(shownPage, 6);
   EXPECT_EQ(g_nSettingsPage, 6);
   EXPECT_TRUE(OnViewKeyDown(view, Qt::Key_C, Qt::NoModifier, g_AppMode));
   EXPECT_EQ(g_AppMode, kModeView);
