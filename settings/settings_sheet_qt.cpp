@@ -7,7 +7,7 @@
 #include "settings/multiline.h"
 #include "settings/pro_sheet_qt.h"
 #include "settings/settings_pages_qt.h"
-#include "view/board_drawing.h"
+#include "view/info_panel.h"
 #include "view/narvo_view.h"
 
 const char16_t kMaxRecordRestartMessage[] =
@@ -292,9 +292,5 @@ void DoSettingsSheet(CNarvoView* view) {
     UpdateBranchWindow();
   }
   Trace("info-panel");
-  if (view) {
-    // The panel's box reaches one pixel beyond its rectangle.
-    PixelRect panel = InfoPanelRect(CurrentCellSize());
-    view->Invalidate(QRect(panel.left, panel.top, panel.Width() + 1, panel.Height() + 1), true);
-  }
+  if (view) DrawInfoPanel(view);
 }
