@@ -23,8 +23,8 @@
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/settings_sheet_qt.h"
-#include "view/move_path.h"
 #include "view/narvo_view.h"
+#include "view/sounds.h"
 
 namespace {
 
@@ -379,7 +379,7 @@ void CSndPage::OnTest() {
   std::u16string keptWave = g_szUserWave;
   g_nPieceSound = (unsigned char)m_nPieceSound;
   g_szUserWave = m_strWave;
-  if (g_pPlayPieceSound) g_pPlayPieceSound();
+  PlayPieceSound();
   g_nPieceSound = keptSound;
   g_szUserWave = keptWave;
 }

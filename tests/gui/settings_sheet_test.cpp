@@ -15,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <deque>
 #include <functional>
 
+#include "app/file_commands.h"
 #include "app/narvo_app.h"
 #include "record/history.h"
 #include "settings/env.h"
@@ -24,7 +26,7 @@
 #include "settings/pro_sheet_qt.h"
 #include "settings/settings_pages_qt.h"
 #include "settings/settings_sheet_qt.h"
-#include "view/move_path.h"
+#include "view/sounds.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
 
@@ -53,7 +55,6 @@ protected:
     SetPrintFontChooser(nullptr);
     SetHelpOpener(nullptr);
     g_pSettingsSheetTrace = nullptr;
-    g_pPlayPieceSound = nullptr;
     g_szDataFolder = savedFolder_;
     g_hisSaveName.count = 0;
     g_AppMode = kModeView;
@@ -227,10 +228,24 @@ TEST_F(SettingsSheetTest, MailSoundAndPrintPagesEnableTheirFields) {
   g_nPieceSound = 4;
   g_szUserWave = u"/tmp/a.wav";
   g_bPrintNamesVertical = 1;
-  std::vector<std::pair<int, std::u16string>> played;
-  static std::vector<std::pair<int, std::u16string>>* s_played;
-  s_played = &played;
-  g_pPlayPieceSound = [] { s_played->push_back({g_nPieceSound, g_szUserWave}); };
+  // What the test button plays, with the settings as they were meanwhile.
+  struct Port : SoundPort {
+    std::vector<std::u16string> played;
+    void PlayWarning() override { played.push_back(u"warning"); }
+    void Beep() override { played.push_back(u"beep " + std::u16string(1, char16_t(u'0' + g_nPieceSound))); }
+    void Preload(const std::u16string&) override {}
+    void PlayResource(const std::u16string& r) override { played.push_back(r); }
+    bool PlayFile(const std::u16string& path) override {
+      played.push_back(path);
+      return true;
+    }
+  } port;
+  SoundPort* previousPort = SetSoundPort(&port);
+  const std::u16string wave = dir_.path().toStdU16String() + u"/b.wav";
+  QFile waveFile(QString::fromStdU16String(wave));
+  ASSERT_TRUE(waveFile.open(QIODevice::WriteOnly));
+  waveFile.write(QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(40, '\0'));
+  waveFile.close();
   Run([&](CProSheet& sheet) {
     auto* mail = Show<CMailPage>(sheet, 3);
     EXPECT_FALSE(mail->appendName->isEnabled());
@@ -242,13 +257,16 @@ TEST_F(SettingsSheetTest, MailSoundAndPrintPagesEnableTheirFields) {
 
     auto* sound = Show<CSndPage>(sheet, 4);
     EXPECT_TRUE(sound->wave->isEnabled());
-    sound->sound->button(3)->click();
+    sound->sound->button(1)->click();
     EXPECT_FALSE(sound->wave->isEnabled());
     EXPECT_FALSE(sound->browse->isEnabled());
     sound->test->click();
     sound->sound->button(4)->click();
-    sound->wave->setText("/tmp/b.wav");
+    sound->test->click();  // /tmp/a.wav is no WAVE file
+    sound->wave->setText(QString::fromStdU16String(wave));
     sound->test->click();
+    EXPECT_EQ(g_nPieceSound, 4);
+    EXPECT_EQ(g_szUserWave, u"/tmp/a.wav");
     sound->sound->button(1)->click();
 
     auto* print = Show<CPrintPage>(sheet, 5);
@@ -262,14 +280,16 @@ TEST_F(SettingsSheetTest, MailSoundAndPrintPagesEnableTheirFields) {
     print->leftMargin->SetText("2000");  // past the arrows: accepted
     return true;
   });
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, u"正の整数を入力してください。");
-  EXPECT_EQ(played, (std::vector<std::pair<int, std::u16string>>{{3, u"/tmp/a.wav"}, {4, u"/tmp/b.wav"}}));
+  SetSoundPort(previousPort);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[0].text, u"WAVEファイル(/tmp/a.wav)の再生に失敗しました。");
+  EXPECT_EQ(ui.boxes[1].text, u"正の整数を入力してください。");
+  EXPECT_EQ(port.played, (std::vector<std::u16string>{u"beep 1", wave}));
   EXPECT_EQ(g_nMailSaveMode, 2);
   EXPECT_EQ(g_szMailAppendName, u"MEMO");
   EXPECT_EQ(g_szMailFormat1, u"a%cb%cc");
   EXPECT_EQ(g_nPieceSound, 1);
-  EXPECT_EQ(g_szUserWave, u"/tmp/b.wav");
+  EXPECT_EQ(g_szUserWave, wave);
   EXPECT_EQ(g_bPrintNamesVertical, 0);
   EXPECT_EQ(g_nPrintWhiteNameChars, 7);  // kept while disabled
   EXPECT_EQ(g_nPrintLineSpacing, -5);
@@ -488,4 +508,54 @@ TEST_F(SettingsSheetTest, EveryPageFitsItsTexts) {
     EXPECT_GE(sheet.Tabs()->width(), sheet.Tabs()->tabBar()->sizeHint().width());
     return false;
   });
+}
+
+TEST_F(SettingsSheetTest, BrowseButtonsTakeWhatTheDialogGives) {
+  RecordingUi ui;
+  const std::u16string folder = dir_.path().toStdU16String();
+  QFile program(QString::fromStdU16String(folder + u"/db"));
+  ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+  program.close();
+  std::vector<FileDialogRequest> asked;
+  std::deque<std::pair<FileDialogResult, std::u16string>> answers = {
+      {{1, 0}, folder + u"/a.wav"},
+      {{1, 0}, folder + u"/db"},  // not executable yet: refused
+      {{1, 0}, folder + u"/db"},
+      {{-1, 12}, u""},
+  };
+  FileDialogFunction previous = SetFileDialog([&](CNarvoView*, FileDialogRequest& r) {
+    asked.push_back(r);
+    auto [result, path] = answers.front();
+    answers.pop_front();
+    r.fileName = path;
+    return result;
+  });
+  g_nPieceSound = 4;
+  g_szUserWave = u"/snd/old.wav";
+  Run([&](CProSheet& sheet) {
+    Show<CSndPage>(sheet, 4)->browse->click();
+    auto* misc = Show<CMiscPage>(sheet, 7);
+    misc->browseRecordDb->click();
+    EXPECT_EQ(misc->recordDb->text(), "lorquen.exe");
+    program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
+    misc->browseRecordDb->click();
+    misc->browseProblemDb->click();
+    return true;
+  });
+  SetFileDialog(previous);
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked[0].title, u"WAVEファイルの設定");
+  EXPECT_EQ(asked[0].folder, u"/snd");
+  EXPECT_EQ(asked[0].filters.at(0).first, u"WAVE(*.WAV)");
+  EXPECT_EQ(asked[0].filters.at(0).second, u"*.WAV;*.wav");
+  EXPECT_EQ(asked[1].title, u"棋譜データベースプログラムの指定");
+  EXPECT_EQ(asked[3].title, u"詰将棋データベースプログラムの指定");
+  EXPECT_EQ(g_szUserWave, folder + u"/a.wav");
+  EXPECT_EQ(g_szRecordDbProgram, folder + u"/db");
+  EXPECT_EQ(g_szProblemDbProgram, u"brisqua.exe");
+  EXPECT_EQ(ui.warnings, 1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"GetOpenFileName でエラー #12 が発生しました");
+  EXPECT_EQ(ui.boxes[0].caption, u"警告");
+  EXPECT_EQ(ui.boxes[0].flags, kMbOk | kMbIconError);
 }
