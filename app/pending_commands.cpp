@@ -29,12 +29,7 @@ void MergeRecordFromClipboard(CNarvoView*) {}
 
 void EditGameInfo(CNarvoView*) {}
 void EditProblemInfo(CNarvoView*) {}
-void EditMoveComment(CNarvoView*, int) {}
-void DeleteCommentsInBulk(CNarvoView*) {}
 void EditConsumedTime(CNarvoView*, int) {}
-void RegisterSiori(CNarvoView*) {}
-void JumpToSiori(CNarvoView*) {}
-void EditSiori(CNarvoView*) {}
 
 void ChooseBoardColor(CNarvoView*) {}
 void ChooseStandColor(CNarvoView*) {}

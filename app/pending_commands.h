@@ -24,6 +24,8 @@ class QPainter;
 
 // Undo snapshots.
 #include "app/undo.h"
+#include "settings/comment_dialogs_qt.h"
+#include "settings/siori_dialogs_qt.h"
 #include "view/position_edit.h"
 
 // Files.
@@ -50,12 +52,7 @@ void MergeRecordFromClipboard(CNarvoView* view);
 // Record dialogs.
 void EditGameInfo(CNarvoView* view);
 void EditProblemInfo(CNarvoView* view);
-void EditMoveComment(CNarvoView* view, int moveNumber);
-void DeleteCommentsInBulk(CNarvoView* view);
 void EditConsumedTime(CNarvoView* view, int moveNumber);
-void RegisterSiori(CNarvoView* view);
-void JumpToSiori(CNarvoView* view);
-void EditSiori(CNarvoView* view);
 
 // Colours, fonts, board and pieces.
 void ChooseBoardColor(CNarvoView* view);

@@ -115,3 +115,14 @@ int SaveHistory(const HistoryList& list) {
   }
   return WriteFileBytes(HistoryFilePath(list), Utf16ToUtf8(text, true)) ? 0 : -1;
 }
+
+int ReadNameList(std::u16string_view path, std::vector<std::u16string>& names) {
+  names.clear();
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return -1;
+  for (std::u16string& line : SplitLines(Utf8ToUtf16(bytes))) {
+    if (line.empty() || line[0] == u'#') continue;
+    names.push_back(std::move(line));
+  }
+  return 0;
+}

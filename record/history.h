@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr int kHistoryMaxEntries = 20;
 constexpr size_t kHistoryEntryCapacity = 512;  // entries of at most 511 units
@@ -38,3 +39,8 @@ int LoadHistory(HistoryList& list);
 // Writes the entries in use: 0, or -1 when the file cannot be written.
 // Nothing when 情報履歴数 is 0.
 int SaveHistory(const HistoryList& list);
+
+// The lines of a name-list file (UTF-8, with or without a byte-order mark):
+// lines beginning with "#" and empty lines are skipped. 0, or -1 when the
+// file cannot be read (the list is then empty).
+int ReadNameList(std::u16string_view path, std::vector<std::u16string>& names);

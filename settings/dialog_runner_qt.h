@@ -1,0 +1,16 @@
+// Runs the program's modal dialogs. Tests install a script that works the
+// dialog's controls (types, ticks, presses) and returns its result, so the
+// dialog's own transfer code runs without a user.
+#pragma once
+#include <QDialog>
+
+#include <functional>
+
+using DialogScript = std::function<int(QDialog& dialog)>;
+// Installs a script; returns the previous one. An empty function puts exec() back.
+DialogScript SetDialogScript(DialogScript script);
+// exec(), or the installed script (the dialog is shown first, without
+// waiting, so that its set-up runs as it would for the user).
+int RunModalDialog(QDialog& dialog);
+// The main window as the owner of a dialog (nullptr when there is none).
+QWidget* DialogOwner();
