@@ -139,8 +139,18 @@ void CheckCommentSequenceText(std::u16string& text, const CommentCheckPort& port
   Entry run[100];
   int k = 0;
   size_t scan = 0;
+  // The next mark of each side, found again only once the scan has passed
+  // it: a comment full of one side's marks must not be searched to its end
+  // for the other's at every move.
+  size_t nextSente = 0, nextGote = 0;
+  bool stale = true;
   for (;;) {
-    const size_t s = text.find(kMarkSente, scan), g = text.find(kMarkGote, scan);
+    if (stale || (nextSente != std::u16string::npos && nextSente < scan))
+      nextSente = text.find(kMarkSente, scan);
+    if (stale || (nextGote != std::u16string::npos && nextGote < scan))
+      nextGote = text.find(kMarkGote, scan);
+    stale = false;
+    const size_t s = nextSente, g = nextGote;
     if (s == std::u16string::npos && g == std::u16string::npos) return;
     const size_t q = s < g ? s : g;
     const int side = s < g ? 0 : 1;
@@ -220,6 +230,7 @@ void CheckCommentSequenceText(std::u16string& text, const CommentCheckPort& port
                                 Message(u"「%s」　成／不成がありません。", span(prev.pos)), offer);
           if (answer == 1 || answer == 2) {
             text.insert(size_t(end), answer == 1 ? u"成" : u"不成");
+            stale = true;
             port.replace(text);
           }
         }
