@@ -1,5 +1,7 @@
 #include "app/file_commands.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -356,7 +358,10 @@ int GetCurrentFileType() {
   return -1;
 }
 
+int g_bRecordReadPartly = 0;
+
 void SetCurrentFileName(const std::u16string& path) {
+  g_bRecordReadPartly = 0;
   g_szRecordFilePath = path;
   CutToCapacity(g_szRecordFilePath, kEnvPathCapacity);
   g_szRecordFileName = NamePart(g_szRecordFilePath);
@@ -396,8 +401,12 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
     result = ReadRecordFile(type == u"dovu" || type == u"zr2u", path);
   }
   if (result == -1) {
-    ShowMessage(FormatU16(u"ファイルがありません。(%s)", path.c_str()), kMbOk | kMbIconError,
-                u"棋譜読込みエラー");
+    // A file that is there but cannot be read (a folder, a device, too large,
+    // no permission) is not called missing.
+    struct stat st;
+    const bool exists = ::stat(PathToNative(path).c_str(), &st) == 0;
+    ShowMessage(FormatU16(exists ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
+                kMbOk | kMbIconError, u"棋譜読込みエラー");
   } else if (result == -2) {
     ShowMessage(FormatU16(u"棋譜読込みエラー(%s)\n%s", path.c_str(),
                           u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"),
@@ -408,6 +417,9 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
   if (result != -1) {
     SetCurrentFileName(path);
     SetRecordFolder(path);
+    // What was read is shown under the file's name, but a save must not put
+    // the part in place of the whole.
+    g_bRecordReadPartly = result != 0;
   }
   RepaintView(view);
   UpdateCommentWindow();
@@ -573,7 +585,7 @@ int SaveFileOverwrite(CNarvoView* view) {
              : type == u"csa"                    ? 3
                                                  : -1;
   if (!IsNamedTitle() || g_szRecordFileName.empty() || g_szRecordFileName == g_szUntitled ||
-      !HasDotInName(g_szRecordFileName) || kind < 0)
+      !HasDotInName(g_szRecordFileName) || kind < 0 || g_bRecordReadPartly)
     return SaveFileAs(view);
   if (g_szRecordFilePath.empty()) g_szRecordFilePath = g_szRecordFolder + g_szRecordFileName;
 

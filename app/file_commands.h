@@ -60,6 +60,10 @@ int IsKnownFileExt(const std::u16string& lowerExt);
 std::u16string GetFileExtLower(const char16_t* dot);
 // Of g_szRecordFileName: 0 zrf and dovu, 1 zr2 and zr2u, 2 bod, -1 otherwise.
 int GetCurrentFileType();
+// The current file's record did not read whole (a reader error after part of
+// it): Save goes to Save As, so that the file is not replaced by the part.
+// Cleared whenever the current file changes.
+extern int g_bRecordReadPartly;
 // Path, name after the last "/" and the title (the name without a record
 // extension: zrf, zr2, bod, dovu, zr2u in any case).
 void SetCurrentFileName(const std::u16string& path);
@@ -91,8 +95,8 @@ int BackupRecordFile(const std::u16string& path);
 // Save As: 0 saved, 1 declined at the CSA question, -1 cancelled or dialog
 // error, -2 the write failed (reported in a box).
 int SaveFileAs(CNarvoView* view);
-// Save to the current file (Save As when there is none or its type cannot be
-// written): 0 saved, non-zero not saved (reported, or Save As not done).
+// Save to the current file (Save As when there is none, its type cannot be
+// written or it did not read whole): 0 saved, non-zero not saved (reported, or Save As not done).
 int SaveFileOverwrite(CNarvoView* view);
 // "棋譜(%s)を保存しますか？" for a file in the record folder; Yes saves.
 // The button: kIdYes, kIdNo, kIdCancel.

@@ -32,9 +32,10 @@ bool CNarvoDoc::OnNewDocument() {
 }
 
 bool CNarvoDoc::OnOpenDocument(const std::u16string& path) {
-  if (!QFileInfo(QString::fromStdU16String(path)).isFile()) {
-    ShowMessage(FormatU16(u"ファイルがありません。(%s)", path.c_str()), kMbOk | kMbIconError,
-                u"棋譜読込みエラー");
+  const QFileInfo info(QString::fromStdU16String(path));
+  if (!info.isFile()) {
+    ShowMessage(FormatU16(info.exists() ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
+                kMbOk | kMbIconError, u"棋譜読込みエラー");
     return false;
   }
   if (g_AppMode == kModeGame || g_AppMode == kModeGamePiece || g_AppMode == kModePreview)

@@ -685,7 +685,14 @@ RecordNode* NoteTarget() {
 void AddReadComment(std::u16string_view text) {
   RecordNode* target = NoteTarget();
   if (!target) return;
-  const size_t old = target->comment ? std::char_traits<char16_t>::length(target->comment) : 0;
+  RecordReadState& st = g_RecordReadState;
+  const bool known = st.commentNode == target && st.commentText == target->comment;
+  const size_t old = known             ? st.commentLength
+                     : target->comment ? std::char_traits<char16_t>::length(target->comment)
+                                       : 0;
+  st.commentNode = target;
+  st.commentText = target->comment;
+  st.commentLength = old;
   if (old + 1 >= size_t(kMaxCommentLength)) return;
   // Cut what does not fit, keeping room for the line's LF.
   const size_t room = size_t(kMaxCommentLength) - old - 1;
@@ -702,7 +709,10 @@ void AddReadComment(std::u16string_view text) {
     g_Record.current = target;
     n = ++g_Record.moveNumber;
   }
-  AppendComment(g_Record, n, text);
+  if (AppendComment(g_Record, n, text) == 0) {
+    st.commentText = target->comment;
+    st.commentLength = old + text.size() + (text.empty() || text.back() != u'\n' ? 1 : 0);
+  }
   g_Record.current = savedCurrent;
   g_Record.moveNumber = savedNumber;
 }

@@ -27,6 +27,12 @@ struct RecordReadState {
   // The nodes of the line being read by move number, so that a variation
   // steps back without searching the pool for parents.
   std::vector<RecordNode*> path;
+  // The length of the comment last added to, so that a long run of comment
+  // lines is not measured again for each line (valid while the node still
+  // holds that same text).
+  const RecordNode* commentNode = nullptr;
+  const char16_t* commentText = nullptr;
+  size_t commentLength = 0;
 };
 extern RecordReadState g_RecordReadState;
 // Starts a fresh state (and clears g_bSecondHandRead and the error text).

@@ -2,21 +2,24 @@
 
 #include "record/atomic_file.h"
 
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <new>
 
 namespace {
 
 // Utf8ToUtf16 into out (replaced), reusing its storage.
 void DecodeUtf8Into(std::u16string& out, std::string_view s) {
+  // A byte-order mark is the file's business (TextLineReader): here U+FEFF
+  // is a character like any other, so that a text beginning with it comes
+  // back unchanged.
   size_t i = 0;
-  if (s.size() >= 3 && (unsigned char)s[0] == 0xEF && (unsigned char)s[1] == 0xBB &&
-      (unsigned char)s[2] == 0xBF)
-    i = 3;
   const size_t n = s.size();
   // No byte gives more than one unit (four give two).
   out.resize(n - i);
@@ -415,18 +418,34 @@ std::u16string PathFromNative(std::string_view path) { return Utf8ToUtf16(path);
 
 bool ReadFileBytes(std::u16string_view path, std::string& out) {
   out.clear();
-  // Only regular files: a folder opens as a stream but has no sensible size.
-  std::error_code ec;
-  std::string native = PathToNative(path);
-  if (!std::filesystem::is_regular_file(native, ec)) return false;
-  std::FILE* f = std::fopen(native.c_str(), "rb");
-  if (!f) return false;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (!ok) out.clear();
+  // Opened without waiting, so that a pipe cannot hold the program up; then
+  // only a regular file of a size a real file reaches is taken.
+  int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= kMaxReadFileSize;
+  try {
+    if (ok) out.reserve(size_t(st.st_size));
+    char buf[65536];
+    while (ok) {
+      ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      // A file that grows while it is read is held to the same limit.
+      if (out.size() + size_t(n) > kMaxReadFileSize) ok = false;
+      else out.append(buf, size_t(n));
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;  // too little memory: a failed read, not the end of the program
+  }
+  ::close(fd);
+  if (!ok) {
+    out.clear();
+    out.shrink_to_fit();
+  }
   return ok;
 }
 

@@ -2,12 +2,14 @@
 // UTF-8 or the ANSI code page (Windows code page 932) only at the edges.
 #pragma once
 #include <cstdarg>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// UTF-8 bytes to UTF-16. A leading byte-order mark is skipped; invalid or
-// truncated sequences become U+FFFD.
+// UTF-8 bytes to UTF-16; invalid or truncated sequences become U+FFFD. A
+// byte-order mark is kept as U+FEFF: only a file's reader skips it, at the
+// start of the file.
 std::u16string Utf8ToUtf16(std::string_view bytes);
 // UTF-16 to UTF-8; with withBom the output starts with EF BB BF.
 // Unpaired surrogates become U+FFFD.
@@ -53,7 +55,12 @@ long long U16ToInt(std::u16string_view text, size_t* end = nullptr);
 std::string PathToNative(std::u16string_view path);
 std::u16string PathFromNative(std::string_view path);
 
-// Whole file into memory; false when it cannot be opened or read.
+// Largest file any reader takes in: far above any real record, settings,
+// history or image file, and small enough to hold in memory.
+constexpr uint64_t kMaxReadFileSize = 64ull << 20;
+// Whole file into memory; false when it cannot be opened or read, is not a
+// regular file (a folder, a device, a pipe), is larger than
+// kMaxReadFileSize, or memory runs out.
 bool ReadFileBytes(std::u16string_view path, std::string& out);
 // Whole file written through AtomicFile (the old file stays on any
 // failure); false on any failure.

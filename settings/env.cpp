@@ -1,5 +1,7 @@
 #include "settings/env.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -25,6 +27,7 @@ const char16_t g_szVersion[] = u"V7.50";
 std::u16string g_szEnvName = u"NARVO";
 std::u16string g_szEnvFolder;
 int g_bCmdLineEnv = 0;
+int g_bEnvUnreadable = 0;
 int g_bDefaultSettings = 0;
 
 std::u16string g_szRecordFolder;
@@ -633,7 +636,7 @@ std::u16string NumbersText(const EnvItem& e) {
 }
 
 std::u16string FontText(const EnvFont& f) {
-  return u"\"" + WithoutLineEnds(f.face) + u"\" " + IntToU16(f.size) + u" " + IntToU16(f.bold) +
+  return u"\"" + EscapeQuotes(WithoutLineEnds(f.face)) + u"\" " + IntToU16(f.size) + u" " + IntToU16(f.bold) +
          u" " + IntToU16(f.italic) + u"\t# 書体 大きさ ボールド イタリック";
 }
 
@@ -654,6 +657,16 @@ size_t StringValueStart(std::u16string_view line) {
 
 }  // namespace
 
+// The text between the quotes with each \" made a quote again.
+std::u16string UnescapeQuotes(std::u16string_view body) {
+  std::u16string out;
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] == u'\\' && i + 1 < body.size() && body[i + 1] == u'"') ++i;
+    out += body[i];
+  }
+  return out;
+}
+
 void GetEnvStringValue(std::u16string_view line, std::u16string& dest, size_t capacity) {
   size_t start = StringValueStart(line);
   if (start == std::u16string_view::npos) return;
@@ -662,12 +675,7 @@ void GetEnvStringValue(std::u16string_view line, std::u16string& dest, size_t ca
     // The closing quote is the last one of the line, so a quote inside the
     // text (written \") cannot end it early.
     size_t close = line.rfind(u'"');
-    std::u16string_view body =
-        close > start ? line.substr(start + 1, close - start - 1) : line.substr(start + 1);
-    for (size_t i = 0; i < body.size(); ++i) {
-      if (body[i] == u'\\' && i + 1 < body.size() && body[i + 1] == u'"') ++i;
-      out += body[i];
-    }
+    out = UnescapeQuotes(close > start ? line.substr(start + 1, close - start - 1) : line.substr(start + 1));
   } else {
     out = line.substr(start);
   }
@@ -720,9 +728,13 @@ void GetEnvFontValue(EnvFont& font, std::u16string_view line) {
   size_t i = SkipBlanks(line, colon + 1);
   std::u16string face;
   if (i < line.size() && line[i] == u'"') {
-    size_t close = line.find(u'"', i + 1);
-    if (close == std::u16string_view::npos) close = line.size();
-    face = line.substr(i + 1, close - i - 1);
+    // A quote in the name is written \": the name ends at the first quote
+    // not so written, or (a name ending in a backslash) at the last quote.
+    size_t close = i + 1;
+    while (close < line.size() && line[close] != u'"') close += line[close] == u'\\' ? 2 : 1;
+    if (close >= line.size()) close = line.rfind(u'"');
+    if (close <= i) close = line.size();
+    face = UnescapeQuotes(line.substr(i + 1, close - i - 1));
     i = std::min(line.size(), close + 1);
   } else {
     size_t end = WordEnd(line, i);
@@ -849,11 +861,25 @@ std::u16string EnvMissingMessage() {
 }
 
 int ReadEnvAtStart() {
+  g_bEnvUnreadable = 0;
   // The file is written with ".ENV"; ".env" is what hand-made and older
   // files may be called. The data folder comes first.
-  for (const std::u16string* folder : {&g_szDataFolder, &g_szProgramFolder})
-    for (const char16_t* ext : {u".ENV", u".env"})
-      if (ReadEnvFile(*folder + g_szEnvName + ext) == 0) return 0;
+  for (const std::u16string* folder : {&g_szDataFolder, &g_szProgramFolder}) {
+    for (const char16_t* ext : {u".ENV", u".env"}) {
+      const std::u16string path = *folder + g_szEnvName + ext;
+      if (ReadEnvFile(path) == 0) return 0;
+      struct stat st;
+      if (::stat(PathToNative(path).c_str(), &st) != 0) continue;
+      // There, but not readable: the user's settings are in it, so it is
+      // neither passed over for another file nor written over at exit.
+      g_bDefaultSettings = 1;
+      g_bEnvUnreadable = 1;
+      Ui().PlayWarningSound();
+      ShowMessage(FormatU16(u"環境ファイル(%s)が読み込めません。標準設定で起動します。", path.c_str()),
+                  kMbOk | kMbIconWarning);
+      return -1;
+    }
+  }
   g_bDefaultSettings = 1;
   if (g_bCmdLineEnv) {
     Ui().PlayWarningSound();
@@ -863,6 +889,7 @@ int ReadEnvAtStart() {
 }
 
 int WriteEnvAtExit() {
+  if (g_bEnvUnreadable) return 0;  // the file that could not be read stays as it is
   std::u16string path = EnvFilePath();
   if (WriteEnvFile(path) == 0) return 0;
   ShowMessage(FormatU16(u"環境ファイル(%s)を保存できませんでした。", path.c_str()),
@@ -896,6 +923,7 @@ void ResetEnvDefaults() {
   g_nHistoryModeUser2 = g_nHistoryModeUser3 = g_nHistoryModeUser4 = g_nHistoryModeUser5 = 1;
   g_nSettingsPage = 0;
   g_bDefaultSettings = 0;
+  g_bEnvUnreadable = 0;
 }
 
 std::u16string MapFontFace(std::u16string_view face) {

@@ -69,6 +69,7 @@ extern std::u16string g_szEnvName;    // base name, "NARVO"; kEnvNameCapacity
 extern std::u16string g_szEnvFolder;  // folder it is written to; kEnvPathCapacity
 extern int g_bCmdLineEnv;             // the base name came from /E or /e
 extern int g_bDefaultSettings;        // no settings file could be read at start
+extern int g_bEnvUnreadable;          // one was there but could not be read: it is not written at exit
 
 // ---------------------------------------------------------------------------
 // パス
@@ -275,12 +276,14 @@ int WriteEnvFile(std::u16string_view path);
 // the same two names in the program folder. When none can be read: sets
 // g_bDefaultSettings, and when the name came from the command line
 // (g_bCmdLineEnv) plays the warning sound and shows EnvMissingMessage in a
-// warning box; returns -1. Else 0.
+// warning box; returns -1. Else 0. A file that is there but cannot be read
+// (no permission, a folder, too large) ends the search: the defaults are
+// used, g_bEnvUnreadable is set and the user is told in a warning box.
 int ReadEnvAtStart();
 // "環境ファイル(%s%s.ENV)が存在しませんので、標準設定で起動します。"
 std::u16string EnvMissingMessage();
 // Exit: writes "<g_szEnvFolder><name>.ENV"; a failure is reported in an
-// error box. 0 or -1. (The FTP destination file is written by its own code.)
+// error box. 0 or -1. Nothing is written while g_bEnvUnreadable is set. (The FTP destination file is written by its own code.)
 int WriteEnvAtExit();
 // Full path the settings are written to: g_szEnvFolder + g_szEnvName + ".ENV".
 std::u16string EnvFilePath();

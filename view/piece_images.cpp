@@ -403,12 +403,13 @@ int CxDIBBitmap::LoadBytes(std::string bytes) {
 }
 
 int CxDIBBitmap::LoadFile(const std::u16string& path) {
-  QFile file(QString::fromStdU16String(path));
-  if (path.empty() || !file.open(QIODevice::ReadOnly)) return -1;
+  // Only a regular file of a bounded size: a device or a pipe named as the
+  // sheet must neither fill the memory nor hold up the start.
+  std::string bytes;
+  if (path.empty() || !ReadFileBytes(path, bytes)) return -1;
   Free();
   g_DibPalette.clear();
-  if (uint64_t(file.size()) > kMaxDibFileLength) return -2;
-  const int result = LoadBytes(file.readAll().toStdString());
+  const int result = LoadBytes(std::move(bytes));
   if (result != 0) return result;
   const std::vector<QRgb> table = ColorTable();
   CreateDibPalette(int(table.size()), table.data());

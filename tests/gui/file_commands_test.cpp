@@ -20,6 +20,7 @@
 #include "record/record_reader.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
@@ -193,6 +194,68 @@ TEST_F(FileCommandsTest, AllFilesFilterListsNamesWithoutADot) {
   QStringList listed = QDir(QString::fromStdU16String(dir))
                            .entryList(QString::fromStdU16String(patterns).split(u';'), QDir::Files);
   EXPECT_EQ(listed, QStringList({"game.zrf", "noextension"}));
+}
+
+TEST_F(FileCommandsTest, FilesThatCannotBeReadAreNotCalledMissing) {
+  Load(Copy(u"/records/even.zrf", u"before.zrf"));
+  const std::u16string before = g_szRecordFilePath;
+  ScratchFolder hostile("open_hostile");
+  for (const HostileInput& in : HostileInputs(hostile)) {
+    SCOPED_TRACE(in.name);
+    const std::u16string path = PathFromNative(in.path);
+    ui.boxes.clear();
+    ui.status.clear();
+    EXPECT_EQ(OpenRecordFile(nullptr, path), -1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + path + u")が読めません。");
+    EXPECT_EQ(ui.boxes[0].caption, u"棋譜読込みエラー");
+    EXPECT_EQ(g_szRecordFilePath, before);
+    EXPECT_TRUE(ui.status.empty());
+  }
+}
+
+TEST_F(FileCommandsTest, ARecordReadOnlyInPartIsNeverSavedOverItsFile) {
+  const std::string whole = "#ZRF version=2.0 encoding=UTF-8\n   1 ７六歩(77)\n   2 ５五角(88)\n" +
+                            std::string(30000, '*') + "\n";
+  struct Case {
+    const char* name;
+    std::function<int()> save;
+  };
+  const Case cases[] = {
+      {"save", [] { return SaveFileOverwrite(nullptr); }},
+      {"save after a game", [] {
+         SetSaveChoiceDialog([](CNarvoView*, const std::u16string&) { return int(kSaveOverwrite); });
+         return SaveRecordViaDialog(nullptr);
+       }},
+  };
+  g_bBackup = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::u16string bad = dir + u"bad.dovu";
+    WriteFileBytes(bad, whole);
+    EXPECT_EQ(OpenRecordFile(nullptr, bad), -1);  // a rule error on move 2
+    EXPECT_EQ(g_szRecordTitle, u"bad");          // shown under its name
+    g_Record.changeCount = 1;
+    requests.clear();
+    c.save();  // the dialog is cancelled
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(Bytes(bad), whole);
+    EXPECT_FALSE(Exists(bad + u".bak"));
+    SetSaveChoiceDialog(nullptr);
+  }
+  // Once saved under a name, that file is the record's and Save writes it.
+  picks = {{dir + u"part.zrf", 1}};
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_EQ(g_szRecordFilePath, dir + u"part.zrf");
+  requests.clear();
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_EQ(Bytes(dir + u"bad.dovu"), whole);
+  // A record read whole is saved over its file as before.
+  Load(Copy(u"/records/even.zrf", u"whole.zrf"));
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_TRUE(requests.empty());
 }
 
 TEST_F(FileCommandsTest, PositionEditingDropsTheMovesOfALoadedRecord) {
@@ -471,6 +534,23 @@ TEST_F(FileCommandsTest, SaveBacksUpBesideOrIntoBakFolder) {
     EXPECT_EQ(g_Record.changeCount, 0);
     EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")を保存しました。");
   }
+}
+
+TEST_F(FileCommandsTest, ABackupThatFailsLeavesTheOldBackupAndTheFile) {
+  g_bBackup = 1;
+  const std::u16string path = Copy(u"/records/variations.zrf", u"game.zrf");
+  const std::string oldBak(5000, 'k');
+  WriteFileBytes(path + u".bak", oldBak);
+  Load(path);
+  const std::string old = Bytes(path);
+  {
+    FileSizeLimit full(200);
+    EXPECT_EQ(BackupRecordFile(path), 0);  // not reported
+    EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  }
+  EXPECT_EQ(Bytes(path + u".bak"), oldBak);
+  EXPECT_EQ(Bytes(path), old);
+  EXPECT_EQ(QDir(QString::fromStdU16String(dir)).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(FileCommandsTest, SaveWithUtf8NamesRenamesAndLeavesOldFile) {

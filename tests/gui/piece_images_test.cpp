@@ -13,6 +13,7 @@
 
 #include "record/text.h"
 #include "settings/env.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/recording_ui.h"
 #include "view/piece_images.h"
 
@@ -285,6 +286,18 @@ TEST_F(PieceImagesTest, BadUserSheetIsRefusedAndTheBuiltInSetUsed) {
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].text, missing + u" が読み込めません。");
   EXPECT_EQ(g_bExternalPieces, 0);
+  // Nor is a sheet taken from anything but a regular file of a sane size:
+  // endless zeros once filled the memory, a pipe held up the start.
+  ScratchFolder hostile("sheet_hostile");
+  for (const HostileInput& in : HostileInputs(hostile)) {
+    SCOPED_TRACE(in.name);
+    ui_.boxes.clear();
+    g_bExternalPieces = 1;
+    EXPECT_EQ(LoadExternal(PathFromNative(in.path)), 0);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, PathFromNative(in.path) + u" が読み込めません。");
+    EXPECT_EQ(g_bExternalPieces, 0);
+  }
 }
 
 // ---- Decoding -------------------------------------------------------------------------------

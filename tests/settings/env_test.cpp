@@ -13,6 +13,7 @@
 #include "record/record.h"
 #include "record/text.h"
 #include "settings/folders.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/recording_ui.h"
 
 namespace {
@@ -128,7 +129,7 @@ void SetEveryKeyAwayFromDefault() {
   g_nMoveNotation = 1;
   g_fontCoords = {u"IPAexMincho", -20, 1, 1};
   g_fontInfo = {u"Face With Blanks", -14, 1, 0};
-  g_fontComment = {u"ＭＳ 明朝", -15, 0, 1};
+  g_fontComment = {u"Quote\"d \"Face\"", -15, 0, 1};
   g_fontCommentPt = {u"A", 90, 1, 1};
   g_fontStatus = {u"B", -16, 1, 0};
   g_fontMoveList = {u"C", -17, 0, 1};
@@ -308,6 +309,7 @@ TEST_F(EnvTest, RoundTripRestoresEveryKey) {
   EXPECT_EQ(g_szPrintBoardHeader.size(), kEnvPathCapacity - 1);
   EXPECT_EQ(g_rcBranchWnd, (WindowPlacement{-2147483647 - 1, 2147483647, 5, 6}));
   EXPECT_EQ(g_fontInfo, (EnvFont{u"Face With Blanks", -14, 1, 0}));
+  EXPECT_EQ(g_fontComment.face, u"Quote\"d \"Face\"");
   EXPECT_EQ(g_Record.appendMode, 0);
   EXPECT_EQ(g_nMaxRecordSizeAtStart, 1000000);
 }
@@ -449,6 +451,10 @@ TEST_F(EnvTest, ParsingRules) {
       {"font empty", u"段筋フォント :", [] { return g_fontCoords == EnvFont{u"ＭＳ 明朝", -12, 0, 0}; }},
       {"font bad number", u"段筋フォント : \"Q\" 8 x 1",
        [] { return g_fontCoords == EnvFont{u"Q", 8, 0, 0}; }},
+      {"font quote in the face", u"段筋フォント : \"A\\\"B\" 8 1 # \"note\"",
+       [] { return g_fontCoords == EnvFont{u"A\"B", 8, 1, 0}; }},
+      {"font face ending in a backslash", u"段筋フォント : \"C:\\\" 8",
+       [] { return g_fontCoords == EnvFont{u"C:\\", 8, 0, 0}; }},
   };
   for (const ParseCase& c : cases) {
     ResetEnvDefaults();
@@ -600,6 +606,43 @@ TEST_F(EnvTest, FolderFallbackAndMissingFile) {
   ResetEnvDefaults();
   EXPECT_EQ(ReadEnvFile(data + u"nothing.env"), -1);
   EXPECT_EQ(FormatEnvFile(), DefaultFileText());
+}
+
+TEST_F(EnvTest, AFileThatCannotBeReadIsToldOnceAndNotWrittenOver) {
+  TempDir dir;
+  ScratchFolder hostile("env_hostile");
+  g_szDataFolder = g_szEnvFolder = dir.Folder("data");
+  g_szProgramFolder = dir.Folder("program");
+  const std::u16string target = g_szDataFolder + u"NARVO.ENV";
+  // A readable file in the program folder must not be taken in its place.
+  ASSERT_TRUE(WriteFileBytes(g_szProgramFolder + u"NARVO.ENV", "指し手表記 : 1\n"));
+  for (const HostileInput& in : HostileInputs(hostile)) {
+    SCOPED_TRACE(in.name);
+    std::remove(PathToNative(target).c_str());
+    ASSERT_EQ(symlink(in.path.c_str(), PathToNative(target).c_str()), 0);
+    ResetEnvDefaults();
+    RecordingUi ui;
+    EXPECT_EQ(ReadEnvAtStart(), -1);
+    EXPECT_EQ(g_nMoveNotation, 2);
+    EXPECT_EQ(g_bDefaultSettings, 1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, u"環境ファイル(" + target + u")が読み込めません。標準設定で起動します。");
+    EXPECT_EQ(ui.boxes[0].flags & 0xF0, kMbIconWarning);
+    // At exit the file (here the link to it) is left alone, without a word.
+    EXPECT_EQ(WriteEnvAtExit(), 0);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    struct stat st;
+    ASSERT_EQ(lstat(PathToNative(target).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+  }
+  // A real folder in the file's place, as well.
+  std::remove(PathToNative(target).c_str());
+  dir.Folder("data/NARVO.ENV");
+  ResetEnvDefaults();
+  RecordingUi ui;
+  EXPECT_EQ(ReadEnvAtStart(), -1);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(WriteEnvAtExit(), 0);
 }
 
 TEST_F(EnvTest, WhatIsWrittenAtExitIsReadAtStart) {

@@ -1,6 +1,8 @@
 // Disk faults and file checks for the tests of the writers and readers.
 #pragma once
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -70,4 +72,34 @@ inline std::string RawFileBytes(const std::string& path) {
 
 inline void PutRawFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Paths that no reader may take in, each of which once aborted or hung a
+// start: a 2 GB sparse file, endless zeros, a pipe nobody writes to, a
+// folder, a file that exists but cannot be read.
+struct HostileInput {
+  const char* name;
+  std::string path;
+};
+inline std::vector<HostileInput> HostileInputs(const ScratchFolder& dir) {
+  const std::string big = dir.Path("huge.zrf"), fifo = dir.Path("pipe.zrf"), folder = dir.Path("folder.zrf");
+  if (!std::filesystem::exists(big)) {
+    int fd = open(big.c_str(), O_WRONLY | O_CREAT, 0644);
+    [[maybe_unused]] int r = ftruncate(fd, 2147483648LL + 1);
+    close(fd);
+    mkfifo(fifo.c_str(), 0644);
+    mkdir(folder.c_str(), 0755);
+  }
+  // Root reads any file whatever its mode; this one fails on its first read.
+  std::string unreadable = "/proc/self/mem";
+  if (geteuid() != 0) {
+    unreadable = dir.Path("locked.zrf");
+    PutRawFile(unreadable, "#ZRF version=2.0 encoding=UTF-8\n");
+    chmod(unreadable.c_str(), 0);
+  }
+  return {{"2 GB sparse file", big},
+          {"endless zeros", "/dev/zero"},
+          {"pipe", fifo},
+          {"folder", folder},
+          {"unreadable file", unreadable}};
 }
