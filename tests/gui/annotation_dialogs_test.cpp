@@ -53,6 +53,7 @@ class AnnotationTest : public ::testing::Test {
     g_StartBoard = g_Board;
     ClearUndoLabel();
     g_szProgramFolder = PathFromNative(home.Path().toStdString()) + u"/";
+    g_szDataFolder = g_szProgramFolder;  // the history files stay in the private home
     // 1.７六歩 2.３四歩 ... twelve moves of silvers and pawns.
     const int moves[] = {Key(77, 76), Key(33, 34), Key(39, 38), Key(71, 72), Key(38, 39),
                          Key(72, 71), Key(39, 38), Key(71, 72), Key(38, 39), Key(72, 71),
