@@ -208,7 +208,8 @@ void CDovuPage::DoDataExchange(DataExchange& dx) {
   dx.Radio(marks, m_nZr2Marks);
   dx.Radio(format, m_nDefaultFormat);
   dx.Radio(halfWidth, m_bZr2HalfWidth);
-  dx.Unsigned(zr2Columns, m_nZr2Columns);
+  // Kept in a byte: a larger count would come back as another number.
+  dx.UnsignedRange(zr2Columns, m_nZr2Columns, 0, 255);
   dx.Unsigned(halfColumns, m_nZr2HalfColumns);
   dx.Check(wrap, m_bCommentWrap);
   dx.Unsigned(wrapColumn, m_nWrapColumn);

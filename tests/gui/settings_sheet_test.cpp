@@ -159,6 +159,9 @@ TEST_F(SettingsSheetTest, RecordPageConversionsAndRules) {
     EXPECT_EQ(page->wrapColumn->Text(), "60");
     page->wrap->click();
     EXPECT_TRUE(page->wrapColumn->isEnabled());
+    page->zr2Columns->SetText("256");  // more than its byte holds
+    EXPECT_FALSE(sheet.SetActivePage(1));
+    EXPECT_EQ(ui.boxes.back().text, u"0 から 255 までの整数を入力してください。");
     page->zr2Columns->SetText("150");  // past the arrows' range: accepted
     page->boardFormat->setPlainText("%n手\n%*");
     page->maxRecord->SetText("499");
@@ -172,14 +175,14 @@ TEST_F(SettingsSheetTest, RecordPageConversionsAndRules) {
   EXPECT_EQ(g_szBoardTextFormat, u"%n手%c%*");
   EXPECT_EQ(g_nMaxRecordSize, 1000000);
   EXPECT_EQ(g_nMaxRecordSizeAtStart, 10000);
-  ASSERT_EQ(ui.boxes.size(), 2u);  // the range message, then the restart message once
-  EXPECT_EQ(ui.boxes[1].text, kMaxRecordRestartMessage);
-  EXPECT_EQ(ui.boxes[1].flags, kMbOk | kMbIconInformation);
+  ASSERT_EQ(ui.boxes.size(), 3u);  // two range messages, then the restart message once
+  EXPECT_EQ(ui.boxes[2].text, kMaxRecordRestartMessage);
+  EXPECT_EQ(ui.boxes[2].flags, kMbOk | kMbIconInformation);
   Run([&](CProSheet& sheet) {
     EXPECT_EQ(Show<CDovuPage>(sheet, 0)->maxRecord->Text(), "1000000");
     return true;
   });
-  EXPECT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes.size(), 3u);
 }
 
 TEST_F(SettingsSheetTest, InformationHistoryAndEnglishPages) {
