@@ -26,23 +26,39 @@ const PieceStepRow g_PieceSteps[16] = {
 namespace {
 
 int Rank(int sq) { return g_SquareRank[sq]; }
-// Rays looked along from a target square, and what a piece met first on
-// each one does to the target: [side index][code without side][ray] 0
-// nothing, 1 attacks from the next square only, 2 from any distance.
+// Rays looked along from a target square, and what the piece met first on
+// each one does to the target, by its whole byte: [side index][ray][byte] 0
+// nothing (empty, wall, the other side), 1 attacks from the next square
+// only, 2 from any distance. Knights by byte and by the squares they jump
+// from onto each target (0 none).
 constexpr int kRays[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
 
 struct RayTable {
-  uint8_t reach[2][16][8] = {};
+  uint8_t reach[2][8][256] = {};
+  bool knight[2][256] = {};
+  uint8_t knightFrom[2][100][2] = {};
   RayTable() {
     for (int si = 0; si < 2; ++si) {
+      const int side = si ? kSente : kGote;
       const int sign = si ? -1 : 1;
-      for (int c = 1; c < 16; ++c) {
+      for (int code = 0; code < 256; ++code) {
+        if (!IsPieceOfSide(code, side)) continue;
+        const int c = CodeWithoutSide(code);
+        knight[si][code] = c == kKnight;
         if (c == kKnight) continue;
         const PieceStepRow& row = g_PieceSteps[c];
         for (int i = 0; i < row.count; ++i)
           for (int k = 0; k < 8; ++k)
-            if (row.step[i] * sign == -kRays[k]) reach[si][c][k] = row.slide[i] ? 2 : 1;
+            if (row.step[i] * sign == -kRays[k]) reach[si][k][code] = row.slide[i] ? 2 : 1;
       }
+      const PieceStepRow& jumps = g_PieceSteps[kKnight];
+      for (int target = 11; target <= 99; ++target)
+        for (int i = 0; i < jumps.count; ++i) {
+          const int s = target - jumps.step[i] * sign;
+          // Ranks by arithmetic: this runs before the square tables may be filled.
+          if (IsBoardSquare(target) && IsBoardSquare(s) && target % 10 - s % 10 == 2 * sign)
+            knightFrom[si][target][i] = uint8_t(s);
+        }
     }
   }
 };
@@ -72,25 +88,22 @@ bool ForEachAttackingSquare(const BoardState& b, int target, int side, F&& f) {
   for (int k = 0; k < 8; ++k) {
     const int d = kRays[k];
     int s = target + d;
-    bool next = true;
-    while (b.squares[s] == kEmpty) {
-      s += d;
-      next = false;
+    int code = b.squares[s];
+    int r;
+    if (code != kEmpty) {
+      r = g_RayTable.reach[si][k][code];
+    } else {
+      do {
+        s += d;
+        code = b.squares[s];
+      } while (code == kEmpty);
+      r = g_RayTable.reach[si][k][code] >> 1;  // from afar only a slider
     }
-    const int code = b.squares[s];
-    if (!IsPieceOfSide(code, side)) continue;  // the other side's piece, or the wall
-    const int r = g_RayTable.reach[si][CodeWithoutSide(code)][k];
-    if ((r == 2 || (r == 1 && next)) && f(s)) return true;
+    if (r && f(s)) return true;
   }
   // A knight of `side` jumps two ranks forward and one file aside.
-  const int sign = side == kSente ? -1 : 1;
-  const PieceStepRow& knight = g_PieceSteps[kKnight];
-  for (int i = 0; i < knight.count; ++i) {
-    const int s = target - knight.step[i] * sign;
-    if (!IsBoardSquare(s) || Rank(target) - Rank(s) != 2 * sign) continue;
-    const int code = b.squares[s];
-    if (IsPieceOfSide(code, side) && CodeWithoutSide(code) == kKnight && f(s)) return true;
-  }
+  for (int s : g_RayTable.knightFrom[si][target])
+    if (s && g_RayTable.knight[si][b.squares[s]] && f(s)) return true;
   return false;
 }
 
