@@ -1,6 +1,8 @@
 #include "record/rules.h"
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #define KING_STEPS -11, -10, -9, -1, 1, 9, 10, 11
 #define GOLD_LIKE {6, {-10, -9, -1, 1, 10, 11}, {}}
@@ -109,19 +111,72 @@ bool ForEachAttackingSquare(const BoardState& b, int target, int side, F&& f) {
 
 int KingIdOf(int side) { return side == kSente ? kSenteKingId : kGoteKingId; }
 
-// Whether any piece of `side` attacks `target`, counting, as the lists do,
-// only pieces that stand on their identity's square.
-bool HasAttacker(const BoardState& b, int target, int side) {
+// Whether the piece of `side` on sq is one the attacker lists count: one
+// standing on the square of an identity of that side.
+bool StandsOnIdentity(const BoardState& b, int sq, int side) {
   const int kingId = KingIdOf(side);
-  return ForEachAttackingSquare(b, target, side, [&](int sq) {
-    const int id = b.idOnSquare[sq];
-    if (id != 0 && id <= kPieceIdCount && b.squareOfId[id] == sq && (id <= 38 || id == kingId))
-      return true;
-    // The identity tables out of step with the squares: ask them the long way.
-    for (int i = 1; i <= 39; ++i)
-      if (b.squareOfId[i <= 38 ? i : kingId] == sq) return true;
-    return false;
-  });
+  const int id = b.idOnSquare[sq];
+  if (id != 0 && id <= kPieceIdCount && b.squareOfId[id] == sq && (id <= 38 || id == kingId))
+    return true;
+  // The identity tables out of step with the squares: ask them the long way.
+  for (int i = 1; i <= 39; ++i)
+    if (b.squareOfId[i <= 38 ? i : kingId] == sq) return true;
+  return false;
+}
+
+// Whether any piece of `side` attacks `target`, counting only those.
+bool HasAttacker(const BoardState& b, int target, int side) {
+  return ForEachAttackingSquare(b, target, side,
+                                [&](int sq) { return StandsOnIdentity(b, sq, side); });
+}
+
+// The same along the one ray from target with unit step d.
+bool HasAttackerOnRay(const BoardState& b, int target, int side, int d) {
+  int k = 0;
+  while (kRays[k] != d) ++k;
+  int s = target + d;
+  bool next = true;
+  while (b.squares[s] == kEmpty) {
+    s += d;
+    next = false;
+  }
+  const int r = g_RayTable.reach[SideIndex(side)][k][b.squares[s]];
+  return (r == 2 || (r == 1 && next)) && StandsOnIdentity(b, s, side);
+}
+
+// The legality test is asked about many moves of one position in a row (move
+// lists, move input). Whether the mover's king stood attacked in the last
+// position asked about is kept: when it did not, a move of another piece can
+// only open the line from the king through its square. Everything the
+// attack test reads (squares and identities) is compared.
+constexpr size_t kMemoBytes = offsetof(BoardState, hands);
+static_assert(offsetof(BoardState, squares) == 0 && kMemoBytes == 128 + 128 + 41);
+
+struct CheckMemo {
+  bool valid = false;
+  bool known = false;
+  bool attacked = false;
+  int side = 0;
+  unsigned char position[kMemoBytes] = {};
+};
+thread_local CheckMemo g_CheckMemo;
+
+// 1 or 0 whether the king of `side` on kingSquare is attacked before the
+// move, -1 the first time the position is seen (it is then remembered).
+int KingAttackedBefore(const BoardState& b, int side, int kingSquare) {
+  CheckMemo& m = g_CheckMemo;
+  if (m.valid && m.side == side && std::memcmp(m.position, &b, kMemoBytes) == 0) {
+    if (!m.known) {
+      m.attacked = HasAttacker(b, kingSquare, kSente - side);
+      m.known = true;
+    }
+    return m.attacked ? 1 : 0;
+  }
+  std::memcpy(m.position, &b, kMemoBytes);
+  m.valid = true;
+  m.known = false;
+  m.side = side;
+  return -1;
 }
 
 // Whether `to` (a board square without a piece of `side`) is among the squares
@@ -427,10 +482,14 @@ int CheckMoveLegal(int to, int from, BoardState& b, int side) {
   if (kingSquare == 0) return kMoveLegal;
   const uint8_t savedFrom = drop ? 0 : b.squares[from];
   const uint8_t savedTo = b.squares[to];
+  const bool kingMoves = !drop && from == kingSquare;
+  const int before = kingMoves ? -1 : KingAttackedBefore(b, side, kingSquare);
+  if (before == 0 && (drop || g_LineTable.step[from][kingSquare] == 0)) return kMoveLegal;
   if (!drop) b.squares[from] = kEmpty;
   b.squares[to] = uint8_t(piece);
-  const int target = (!drop && from == kingSquare) ? to : kingSquare;
-  const bool attacked = HasAttacker(b, target, kSente - side);
+  const bool attacked =
+      before == 0 ? HasAttackerOnRay(b, kingSquare, kSente - side, g_LineTable.step[from][kingSquare])
+                  : HasAttacker(b, kingMoves ? to : kingSquare, kSente - side);
   if (!drop) b.squares[from] = savedFrom;
   b.squares[to] = savedTo;
   return attacked ? kMoveLeavesKingAttacked : kMoveLegal;

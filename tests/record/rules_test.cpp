@@ -371,7 +371,8 @@ std::vector<BoardState> ComparisonPositions() {
   for (const char* sfen :
        {kBusy, "4k4/9/9/3s5/4G3R/3KP4/9/9/9 b - 1", "N3k3N/9/9/9/9/9/9/9/n3K3n b - 1",
         "K7k/7ls/9/9/9/9/9/9/B7L b - 1", "8k/9/9/4+r4/3B+BL3/4+R4/9/9/K8 b - 1",
-        "4k4/9/4r4/9/rrr1K1RRR/9/4R4/9/9 b - 1"}) {
+        "4k4/9/4r4/9/rrr1K1RRR/9/4R4/9/9 b - 1", "4k4/9/9/9/4r4/9/4G4/9/4K4 b - 1",
+        "4k4/9/9/9/4r4/9/9/2n6/4K4 b - 1", "8k/9/9/9/9/9/6b2/9/4K4 b - 1"}) {
     out.push_back(SfenPosition(sfen));
     out.push_back(Mirrored(out.back()));
   }
