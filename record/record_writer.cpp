@@ -324,11 +324,38 @@ void WriteStartDiagram(bool utf8, RecordTextFile& file) {
   else if (!handicap && g_StartBoard.sideToMove == kGote) WriteRecordText(utf8, file, u"後手番\n");
 }
 
+namespace {
+
+// One line of a comment as "*" lines of at most `column` (UTF-16 units in
+// UTF-8, bytes in the ANSI code page; a pair or a double-byte character is
+// never split).
+void WrapCommentLine(bool utf8, RecordTextFile& file, std::u16string_view comment, int column) {
+  // One buffer for every comment of a write: no allocation per line.
+  static thread_local std::u16string out;
+  out.assign(1, u'*');
+  int used = 0;
+  const size_t end = comment.size();
+  for (size_t k = 0; k < end;) {
+    size_t len = (IsHighSurrogate(comment[k]) && k + 1 < end && IsLowSurrogate(comment[k + 1])) ? 2 : 1;
+    int w = utf8 ? int(len) : (len == 2 ? 1 : AnsiWidth(comment[k]));
+    if (used > 0 && used + w > column) {
+      out.push_back(u'\n');
+      out.push_back(u'*');
+      used = 0;
+    }
+    out.append(comment.substr(k, len));
+    used += w;
+    k += len;
+  }
+  out += u'\n';
+  file.Write(out, utf8);
+}
+
+}  // namespace
+
 void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comment) {
   const bool wrap = g_bCommentAutoWrap && g_nCommentWrapColumn >= 1;
   const int column = g_nCommentWrapColumn;
-  // One buffer for every comment of a write: no allocation per line.
-  static thread_local std::u16string out;
   size_t i = 0;
   const size_t n = comment.size();
   while (i < n) {
@@ -336,32 +363,20 @@ void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comm
     // end the line when the file is read back, so it is written as a break).
     size_t end = i;
     while (end < n && comment[end] != u'\n' && comment[end] != u'\r') ++end;
-    out.assign(1, u'*');
-    int used = 0;
     if (!wrap || (utf8 && end - i <= size_t(column))) {
-      // Nothing to break: the line as it stands.
-      out.append(comment.substr(i, end - i));
-      i = end;
+      // Nothing to break: the line as it stands, written in its pieces.
+      file.Write(u"*", utf8);
+      file.Write(comment.substr(i, end - i), utf8);
+      file.Write(u"\n", utf8);
+    } else {
+      WrapCommentLine(utf8, file, comment.substr(i, end - i), column);
     }
-    for (size_t k = i; k < end;) {
-      size_t len = (IsHighSurrogate(comment[k]) && k + 1 < end && IsLowSurrogate(comment[k + 1])) ? 2 : 1;
-      int w = utf8 ? int(len) : (len == 2 ? 1 : AnsiWidth(comment[k]));
-      if (wrap && used > 0 && used + w > column) {
-        out.push_back(u'\n');
-        out.push_back(u'*');
-        used = 0;
-      }
-      out.append(comment.substr(k, len));
-      used += w;
-      k += len;
-    }
-    out += u'\n';
-    file.Write(out, utf8);
     i = end;
     if (i < n && comment[i] == u'\r') ++i;
     if (i < n && comment[i] == u'\n') ++i;
   }
 }
+
 
 std::u16string LfToCrLf(std::u16string_view source) {
   std::u16string out;

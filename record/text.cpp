@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -70,11 +71,34 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
+namespace {
+
+// UTF-8 of every unit but the surrogates: the bytes from the low end, the
+// count in the top byte. Writing a unit is then one store.
+struct Utf8Units {
+  uint32_t code[0x10000];
+  Utf8Units() {
+    for (uint32_t cp = 0; cp < 0x10000; ++cp) {
+      if (cp < 0x80)
+        code[cp] = 1u << 24 | cp;
+      else if (cp < 0x800)
+        code[cp] = 2u << 24 | (0x80 | (cp & 0x3F)) << 8 | (0xC0 | cp >> 6);
+      else
+        code[cp] = 3u << 24 | (0x80 | (cp & 0x3F)) << 16 | (0x80 | ((cp >> 6) & 0x3F)) << 8 |
+                   (0xE0 | cp >> 12);
+    }
+  }
+};
+
+}  // namespace
+
 size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
+  static const Utf8Units units;
   // Encoded a piece at a time into a small buffer, then appended: at most
-  // three bytes a unit (a pair takes four for two, CR LF two for one).
+  // three bytes a unit (a pair takes four for two, CR LF two for one), and
+  // one store may reach a byte past the end.
   constexpr size_t kPiece = 512;
-  char buf[kPiece * 3 + 4];
+  char buf[kPiece * 3 + 8];
   const size_t n = s.size();
   size_t total = 0;
   for (size_t i = 0; i < n;) {
@@ -82,31 +106,24 @@ size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
     char* o = buf;
     for (; i < stop; ++i) {
       char32_t cp = s[i];
-      if (cp < 0x80) {
+      if ((cp & 0xF800) != 0xD800) {
         if (cp == u'\n' && crlf) *o++ = '\r';
-        *o++ = char(cp);
+        const uint32_t code = units.code[cp];
+        std::memcpy(o, &code, 4);
+        o += code >> 24;
         continue;
       }
-      if (cp >= 0xD800 && cp <= 0xDFFF) {
-        if (cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-          cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-          ++i;  // a pair may end one past the piece; the buffer has room
-        } else {
-          cp = 0xFFFD;
-        }
-      }
-      if (cp < 0x800) {
-        *o++ = char(0xC0 | (cp >> 6));
-        *o++ = char(0x80 | (cp & 0x3F));
-      } else if (cp < 0x10000) {
-        *o++ = char(0xE0 | (cp >> 12));
-        *o++ = char(0x80 | ((cp >> 6) & 0x3F));
-        *o++ = char(0x80 | (cp & 0x3F));
-      } else {
+      if (cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+        ++i;  // a pair may end one past the piece; the buffer has room
         *o++ = char(0xF0 | (cp >> 18));
         *o++ = char(0x80 | ((cp >> 12) & 0x3F));
         *o++ = char(0x80 | ((cp >> 6) & 0x3F));
         *o++ = char(0x80 | (cp & 0x3F));
+      } else {
+        *o++ = char(0xEF);  // U+FFFD for a lone surrogate
+        *o++ = char(0xBF);
+        *o++ = char(0xBD);
       }
     }
     out.append(buf, size_t(o - buf));
