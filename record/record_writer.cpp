@@ -78,21 +78,32 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
     failed_ = true;
     return -1;
   }
+  int written;
   if (utf8) {
     ConvertPending();
-    return int(AppendUtf8(bytes_, text, true));
+    written = int(AppendUtf8(bytes_, text, true));
+  } else {
+    // Halves of a pair written by two calls stay two characters, as they
+    // would converted call by call.
+    if (!text.empty() && IsLowSurrogate(text[0]) && !pending_.empty() &&
+        IsHighSurrogate(pending_.back()))
+      pending_.back() = u'?';
+    written = AnsiLength(text) + int(std::count(text.begin(), text.end(), u'\n'));
+    for (char16_t c : text) {
+      if (c == u'\n') pending_.push_back(u'\r');
+      pending_.push_back(c);
+    }
   }
-  // Halves of a pair written by two calls stay two characters, as they would
-  // converted call by call.
-  if (!text.empty() && IsLowSurrogate(text[0]) && !pending_.empty() &&
-      IsHighSurrogate(pending_.back()))
-    pending_.back() = u'?';
-  const int length = AnsiLength(text);
-  for (char16_t c : text) {
-    if (c == u'\n') pending_.push_back(u'\r');
-    pending_.push_back(c);
+  // A large file goes out a megabyte at a time: the buffer stays small and
+  // warm, and the cost per line stays the same however long the record.
+  constexpr size_t kFlushBytes = 1 << 20;
+  if (file_.IsOpen() && (bytes_.size() >= kFlushBytes || pending_.size() >= kFlushBytes / 2)) {
+    ConvertPending();
+    if (!failed_ && !file_.Write(bytes_)) failed_ = true;
+    bytes_.clear();
+    if (failed_) return -1;
   }
-  return length + int(std::count(text.begin(), text.end(), u'\n'));
+  return written;
 }
 
 int RecordTextFile::WriteFormatV(bool utf8, const char16_t* format, va_list args) {

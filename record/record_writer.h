@@ -16,8 +16,8 @@ struct RecordNode;
 
 // An output text file of the record writers. In UTF-8 mode the file starts
 // with a byte-order mark; every LF written becomes CR LF. The text is kept
-// in memory and goes to the file in one write when it is closed, so a full
-// disk shows at Close. The file replaces what was at the path only when Close
+// in memory and goes to the file in one write when it is closed (a megabyte
+// at a time for a larger one), so a full disk shows at Close. The file replaces what was at the path only when Close
 // succeeds; until then, and on any failure, the old file stays.
 class RecordTextFile {
 public:

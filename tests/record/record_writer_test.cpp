@@ -225,6 +225,30 @@ TEST_F(RecordWriterTest, OutputFileConvertsLineEndsAndEncodings) {
   EXPECT_EQ(mixed.Close(), 0);
 }
 
+TEST_F(RecordWriterTest, LargeOutputsReachTheFileWhole) {
+  // Several megabytes go out in pieces; the file holds what memory would.
+  const std::string path = ::testing::TempDir() + "/large.txt";
+  const std::u16string line = u"１２３歩 (77)\n";
+  for (bool utf8 : {true, false}) {
+    SCOPED_TRACE(utf8);
+    RecordTextFile memory, file;
+    memory.OpenMemory(utf8);
+    ASSERT_TRUE(file.Open(PathFromNative(path), utf8));
+    for (int i = 0; i < 200000; ++i) {
+      memory.Write(line, utf8);
+      file.Write(line, utf8);
+    }
+    EXPECT_EQ(file.Close(), 0);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(PathFromNative(path), bytes));
+    EXPECT_EQ(bytes, memory.Bytes());
+  }
+  RecordTextFile full;
+  ASSERT_TRUE(full.Open(u"/dev/full", true));
+  for (int i = 0; i < 200000; ++i) full.Write(line);
+  EXPECT_EQ(full.Close(), -1);
+}
+
 // ---- Pieces of the files ---------------------------------------------------------------
 
 TEST_F(RecordWriterTest, HeadsOfBothFormatsHoldEveryItemInItsPlace) {
