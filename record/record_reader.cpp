@@ -1,6 +1,7 @@
 #include "record/record_reader.h"
 
 #include <algorithm>
+#include <array>
 
 #include "record/board.h"
 #include "record/header.h"
@@ -213,10 +214,17 @@ int ParseHeaderLine(std::u16string_view line) {
       {u"備考：", &RecordHeader::notes, kSet},
       {u"記事：", &RecordHeader::notes, kIfEmpty},
   };
+  // Whether any key begins with a character, by its low byte.
+  static const auto kMayStart = [] {
+    std::array<bool, 256> may{};
+    for (const Key& k : kKeys) may[k.key[0] & 0xFF] = true;
+    return may;
+  }();
   const std::u16string_view t = SkipBlanks(line);
   if (t.empty()) return 0;
   std::u16string_view rest;
   for (const Key& k : kKeys) {
+    if (!kMayStart[t[0] & 0xFF]) break;  // no key for this line: on to the user items
     if (!AfterKey(t, k.key, rest)) continue;
     std::u16string value = CopyLine(rest, kItemChars + 1);
     std::u16string& field = h.*k.field;

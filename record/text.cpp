@@ -32,6 +32,17 @@ void DecodeUtf8Into(std::u16string& out, std::string_view s) {
       ++i;
       continue;
     }
+    if ((c & 0xF0) == 0xE0 && i + 2 < n) {
+      // The common three-byte character in one step; anything odd about it
+      // goes the general way below.
+      const unsigned char c1 = (unsigned char)s[i + 1], c2 = (unsigned char)s[i + 2];
+      const char32_t cp = char32_t(c & 0x0F) << 12 | char32_t(c1 & 0x3F) << 6 | (c2 & 0x3F);
+      if ((c1 & 0xC0) == 0x80 && (c2 & 0xC0) == 0x80 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+        *o++ = char16_t(cp);
+        i += 3;
+        continue;
+      }
+    }
     int len;
     char32_t cp, min;
     if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
@@ -503,8 +514,12 @@ void TextLineReader::OpenBytes(std::string bytes, TextEncoding encoding) {
 bool TextLineReader::ReadLine(std::u16string& line) {
   line.clear();
   if (pos_ >= bytes_.size()) return false;
-  size_t e = pos_;
-  while (e < bytes_.size() && bytes_[e] != '\n' && bytes_[e] != '\r') ++e;
+  // The line ends at the first LF or CR.
+  const char* start = bytes_.data() + pos_;
+  size_t length = bytes_.size() - pos_;
+  if (const void* lf = std::memchr(start, '\n', length)) length = size_t(static_cast<const char*>(lf) - start);
+  if (const void* cr = std::memchr(start, '\r', length)) length = size_t(static_cast<const char*>(cr) - start);
+  size_t e = pos_ + length;
   std::string_view raw(bytes_.data() + pos_, e - pos_);
   if (encoding_ == TextEncoding::Utf8) DecodeUtf8Into(line, raw);
   else line = AnsiToUtf16(raw);
