@@ -92,6 +92,12 @@ void SetSideToMove(int side) {
 // Text in the message boxes names the move being read.
 int NextMoveNumber() { return g_Record.moveNumber + 1; }
 
+// What a rule error says of the encoding the file was read in.
+std::u16string EncodingNote() {
+  const char16_t* e = g_RecordReadState.encoding;
+  return e ? FormatU16(u"（文字コード：%s）", e) : std::u16string();
+}
+
 void ShowReadWarning(const std::u16string& text) {
   g_strRecordReadError = text;
   ShowMessage(text, kMbOk | kMbIconWarning);
@@ -594,7 +600,7 @@ int ParseZr2Move(int n, std::u16string_view text, int seconds) {
                            : r == kMoveLeavesKingAttacked ? u"（王手になる）"
                                                         : u"";
     const std::u16string shown = TrimEnd(text);
-    ShowReadWarning(FormatU16(u"警告：ルールエラー%s：%s %d手目 %s", kind, u"", n, shown.c_str()));
+    ShowReadWarning(FormatU16(u"警告：ルールエラー%s：%s %d手目 %s", kind, EncodingNote().c_str(), n, shown.c_str()));
   }
   return g_Record.current ? g_Record.current->to : dest;
 }
@@ -826,7 +832,7 @@ bool ReadOneLine(std::u16string_view line, int& result) {
       return false;
     }
     if (r < 0) {
-      ShowReadWarning(FormatU16(u"警告：ルールエラー：%s %d手目 %s", u"", NextMoveNumber(),
+      ShowReadWarning(FormatU16(u"警告：ルールエラー：%s %d手目 %s", EncodingNote().c_str(), NextMoveNumber(),
                                 std::u16string(text).c_str()));
       result = 1;
       return false;
@@ -883,6 +889,7 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
 
   const int savedMode = BeginRecordRead();
   g_bBoardFlipped = 0;
+  g_RecordReadState.encoding = utf8 ? u"UTF-8" : u"CP932";
 
   int result = 0;
   std::u16string line;

@@ -30,6 +30,10 @@ struct RecordReadState {
   // The length of the comment last added to, so that a long run of comment
   // lines is not measured again for each line (valid while the node still
   // holds that same text).
+  // The encoding a file is being read in ("UTF-8", "CP932"), named in a rule
+  // error: a file in the other one reads as nonsense, and the user must see
+  // why. Null for text that was never bytes (paste).
+  const char16_t* encoding = nullptr;
   const RecordNode* commentNode = nullptr;
   const char16_t* commentText = nullptr;
   size_t commentLength = 0;

@@ -482,8 +482,20 @@ TEST_F(RecordReaderTest, RuleErrorsAreShownAndTheReadingGoesOn) {
                "| 歩 歩 歩 歩 歩 歩 歩 歩 ・|七");
   ASSERT_EQ(Read("先手の持駒：歩\n" + rows + "1 ７六歩\n2 ３四歩\n3 ７五歩打\n4 ８四歩\n"), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, u"警告：ルールエラー（二歩）： 3手目 ７五歩打");
+  EXPECT_EQ(ui.boxes[0].text, u"警告：ルールエラー（二歩）：（文字コード：UTF-8） 3手目 ７五歩打");
   EXPECT_EQ(GetLineLength(g_Record), 4);
+}
+
+TEST_F(RecordReaderTest, ARuleErrorNamesTheEncodingTheFileWasReadIn) {
+  // UTF-8 without a byte-order mark or a format line, under a name that means
+  // the code page: the caller's choice stands, and the error says what it was.
+  const std::string text = "1 ７六歩(77)\n2 ３四歩(33)\n";
+  EXPECT_EQ(Read(text, Enc::Utf8, false, false), 1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind(u"警告：ルールエラー：（文字コード：CP932） 1手目 ", 0), 0u);
+  ui.boxes.clear();
+  EXPECT_EQ(Read(text, Enc::Utf8, false, true), 0);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(RecordReaderTest, LongGamesKeepTheirNumbersAndSeconds) {
