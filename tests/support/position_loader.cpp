@@ -1,7 +1,5 @@
 #include "tests/support/position_loader.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "record/text.h"
@@ -141,18 +139,6 @@ bool LoadDiagram(std::string_view rows, BoardState& b, int sideToMove, std::stri
   if (rank != 9 || !ParseHands(hands, b)) return false;
   Finish(b);
   return true;
-}
-
-BoardState SfenPosition(std::string_view sfen) {
-  BoardState b;
-  if (!LoadSfen(sfen, b)) ADD_FAILURE() << "malformed SFEN: " << sfen;
-  return b;
-}
-
-BoardState DiagramPosition(std::string_view rows, int sideToMove, std::string_view hands) {
-  BoardState b;
-  if (!LoadDiagram(rows, b, sideToMove, hands)) ADD_FAILURE() << "malformed diagram:\n" << rows;
-  return b;
 }
 
 std::string BoardToSfen(const BoardState& b) {

@@ -22,7 +22,8 @@ bool LoadSfen(std::string_view sfen, BoardState& board);
 bool LoadDiagram(std::string_view rows, BoardState& board, int sideToMove = kSente,
                  std::string_view hands = "-");
 
-// The same, failing the current test on malformed text.
+// The same, failing the current test on malformed text (position_fixtures.cpp,
+// the one part that needs GoogleTest).
 BoardState SfenPosition(std::string_view sfen);
 BoardState DiagramPosition(std::string_view rows, int sideToMove = kSente,
                            std::string_view hands = "-");
