@@ -29,6 +29,10 @@ struct RecordPoolOwner {
 bool IsFree(const RecordNode& n) { return n.from == 0 && n.to == 0; }
 
 void ClearNode(GameRecord& record, RecordNode& n) {
+  if (n.from != 0 || n.to != 0 || n.comment || n.firstChild || n.nextSibling) {
+    ++record.revision;
+    ++record.nodeReuses;
+  }
   delete[] n.comment;
   n = RecordNode{};
   int index = int(&n - record.pool);
@@ -141,6 +145,8 @@ int InitRecordPool(GameRecord& record, int capacity) {
   }
   record.poolCapacity = capacity;
   record.freeHint = 1;
+  ++record.revision;
+  ++record.nodeReuses;
   ClearRecordHeader(record);
   RecordHeader& h = record.header;
   h.firstPlayer.clear();
@@ -161,6 +167,9 @@ void FreeRecordPool(GameRecord& record) {
   }
   record.pool = nullptr;
   record.poolCapacity = 0;
+  ++record.revision;
+  ++record.nodeReuses;
+  record.line = LinePositions{};
   record.current = nullptr;
   record.moveNumber = 0;
   record.bookmarkCount = 0;
@@ -353,21 +362,6 @@ void StepBackTo(int n, GameRecord& record, BoardState* board) {
   }
 }
 
-int CountRepetitions(const GameRecord& record, const BoardState& position) {
-  if (record.moveNumber >= record.poolCapacity) return 0;
-  BoardState copy;
-  CopyBoardState(copy, position);
-  int count = 1;
-  for (const RecordNode* n = record.current; n && n != record.pool;
-       n = FindParentNode(record, n)) {
-    UnmakeMoveOnBoard(copy, NodeMoveCode(*n));
-    copy.sideToMove = kSente - copy.sideToMove;
-    if (copy.sideToMove == position.sideToMove && CompareBoardStates(copy, position) == 0)
-      ++count;
-  }
-  return count;
-}
-
 // ---- Edits -----------------------------------------------------------------
 
 int AddMoveToRecord(GameRecord& record, const BoardState& start, const BoardState& position,
@@ -423,6 +417,12 @@ int AddMoveToRecord(GameRecord& record, const BoardState& start, const BoardStat
     }
   }
 
+  if (node->from != 0 || node->to != 0) {
+    // A node kept in its place (a 中断 or an end mark replaced) that now
+    // holds another move.
+    if (node->from != from || node->to != to) ++record.nodeReuses;
+  }
+  ++record.revision;
   node->from = uint8_t(from);
   node->to = uint8_t(to);
   if (isEnd) {
@@ -511,6 +511,7 @@ int PromoteBranch(RecordNode* node, GameRecord& record) {
   elder->nextSibling = node->nextSibling;
   node->nextSibling = parent->firstChild;
   parent->firstChild = node;
+  ++record.revision;
   return 0;
 }
 
@@ -527,6 +528,7 @@ int AppendComment(GameRecord& record, int n, std::u16string_view text) {
   delete[] node->comment;
   node->comment = joined;
   ++record.changeCount;
+  ++record.revision;
   return 0;
 }
 
@@ -535,6 +537,7 @@ void FreeNodeComment(GameRecord& record, RecordNode* node) {
   delete[] node->comment;
   node->comment = nullptr;
   ++record.changeCount;
+  ++record.revision;
 }
 
 void ClearCommentsFrom(GameRecord& record, int n) {

@@ -2,6 +2,8 @@
 // held in one fixed pool of nodes allocated at start-up and never grown.
 #pragma once
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 #include <string>
 
 #include "record/header.h"
@@ -50,6 +52,19 @@ inline uint16_t NodeMoveKey(const RecordNode& n) { return uint16_t(n.from | n.to
 inline bool IsBoardMoveNode(const RecordNode& n) { return n.to > 10; }
 inline bool IsEndNode(const RecordNode& n) { return n.to <= 10; }
 
+// The positions of the shown line, kept so that the repetition count needs
+// no walk back to the root: a hash of each position (board, hands, side to
+// move) from the root to `current`, and how often each hash occurs. The move
+// path keeps it step by step; whatever else moves `current` or the board
+// leaves it behind, and it is built again once when next asked.
+struct LinePositions {
+  const RecordNode* pool = nullptr;  // of the record when built
+  uint32_t nodeReuses = 0;           // the record's count when built
+  std::vector<const RecordNode*> nodes;  // nodes[i]: the node at move i
+  std::vector<uint64_t> hashes;          // hashes[i]: the position after it
+  std::unordered_map<uint64_t, int> counts;
+};
+
 struct GameRecord {
   int32_t appendMode = 1;  // 0 a differing move replaces the continuation, 1 it adds a variation
   int32_t moveNumber = 0;  // number of current on the current line (0 at the root)
@@ -64,6 +79,13 @@ struct GameRecord {
   int32_t savedBookmarkCount = 0;
   // No node below this index is free: the scan for a free node starts here.
   int32_t freeHint = 1;
+  // Rise with every change of the tree or of a comment (revision), and
+  // whenever a node is freed or given another move (nodeReuses), so that
+  // what is derived from the tree can be kept until they move. Only the
+  // functions below change nodes.
+  uint32_t revision = 0;
+  uint32_t nodeReuses = 0;
+  mutable LinePositions line;
 
   RecordNode* Root() const { return pool; }
 };
@@ -131,8 +153,16 @@ int SelectChildByMove(GameRecord& record, uint16_t key);
 // Takes moves back on g_Board until the move number is n (no repaint).
 void StepBackTo(int n, GameRecord& record = g_Record, BoardState* board = nullptr);
 // Positions on the path from the root to current, the current one included,
-// equal to `position` (same squares, hands and side to move).
+// equal to `position` (same squares, hands and side to move). At once while
+// the line's positions are kept (NoteLineStep); otherwise they are taken
+// again from the path back to the root first.
 int CountRepetitions(const GameRecord& record, const BoardState& position);
+// The move path's report of a step along the shown line: current and
+// `position` are where the step left them. Keeps the line's positions.
+void NoteLineStep(const GameRecord& record, const BoardState& position);
+// The hash the line's positions are kept by: squares 11..99, both hands
+// (kinds 1..7) and the side to move.
+uint64_t PositionHash(const BoardState& position);
 
 // ---- Edits -----------------------------------------------------------------
 

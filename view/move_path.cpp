@@ -326,6 +326,7 @@ bool EnterNode(RecordNode* node, uint32_t* made) {
   g_Record.current = node;
   ++g_Record.moveNumber;
   g_Board.sideToMove = kSente - g_Board.sideToMove;
+  NoteLineStep(g_Record, g_Board);
   return true;
 }
 
@@ -335,6 +336,7 @@ void LeaveNode(RecordNode* parent) {
   if (IsBoardMoveNode(*node)) UnmakeMoveOnBoard(g_Board, NodeMoveCode(*node));
   --g_Record.moveNumber;
   g_Record.current = parent;
+  NoteLineStep(g_Record, g_Board);
 }
 
 // ---- Repaints ------------------------------------------------------------------------

@@ -365,6 +365,47 @@ TEST_F(RecordTest, CountRepetitionsAlongARepeatingLine) {
   }
 }
 
+// The count kept along the line agrees with a count made by walking back to
+// the root, whatever moved the line in between: steps taken back without the
+// move path, a new branch, a node freed and handed out again, a new record.
+TEST_F(RecordTest, RepetitionCountFollowsEveryChangeOfTheLine) {
+  auto walkedCount = [] {
+    BoardState copy;
+    CopyBoardState(copy, g_Board);
+    int count = 1;
+    for (const RecordNode* n = g_Record.current; n && n != g_Record.pool;
+         n = FindParentNode(g_Record, n)) {
+      UnmakeMoveOnBoard(copy, NodeMoveCode(*n));
+      copy.sideToMove = kSente - copy.sideToMove;
+      count += copy.sideToMove == g_Board.sideToMove && CompareBoardStates(copy, g_Board) == 0;
+    }
+    return count;
+  };
+  auto playShuffle = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      ASSERT_EQ(Play(kShuffle[i % 4]), 0);
+      EXPECT_EQ(CountRepetitions(g_Record, g_Board), walkedCount()) << "move " << i + 1;
+    }
+  };
+  playShuffle(0, 9);
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), 3);
+  StepBackTo(3);
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), walkedCount());
+  PlayAll({Key(77, 76)});  // an alternative at move 4
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), walkedCount());
+  StepBackTo(3);
+  playShuffle(3, 8);  // back onto the first line's nodes
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), 3);
+  StepBackTo(1);
+  TruncateRecordAfter(g_Record, 1);
+  playShuffle(1, 12);  // the freed nodes are handed out again
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), 4);
+  ResetRecordTree(g_Record);
+  SetInitialBoard(g_Board);
+  playShuffle(0, 4);
+  EXPECT_EQ(CountRepetitions(g_Record, g_Board), 2);
+}
+
 TEST_F(RecordTest, DeletingAndPromotingBranches) {
   PlayAll({Key(77, 76)});
   RecordNode* p = g_Record.current;
