@@ -365,6 +365,11 @@ QRect CMainFrame::DefaultPlacement() const {
   return QRect(5, 5, width, dialogUnit + 9 * cell.h + menu + 111 - 5);
 }
 
+void CMainFrame::FitToBoard() {
+  if (isMaximized() || isFullScreen()) return;
+  resize(DefaultPlacement().size());
+}
+
 QMenu* CMainFrame::MenuForPath(const std::u16string& path) {
   QString full = Q(path);
   for (auto& [p, m] : m_menus)

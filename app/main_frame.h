@@ -134,6 +134,9 @@ public:
 
   // The trim values shown in the preview bar are read again from the settings.
   void RefreshPreviewBar();
+  // After a change of the piece set: the size the board needs, at the same
+  // place (not while maximised or in full screen).
+  void FitToBoard();
   // The one pane of the status bar.
   void SetStatusText(const QString& text);
   QString StatusText() const;

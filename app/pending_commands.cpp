@@ -31,20 +31,9 @@ void EditGameInfo(CNarvoView*) {}
 void EditProblemInfo(CNarvoView*) {}
 void EditConsumedTime(CNarvoView*, int) {}
 
-void ChooseBoardColor(CNarvoView*) {}
-void ChooseStandColor(CNarvoView*) {}
-void ChooseLastPieceColor(CNarvoView*) {}
-void ChooseLastFromColor(CNarvoView*) {}
-void ChooseLastMoveColor(CNarvoView*) {}
-void ChooseVariationColor(CNarvoView*) {}
-void ChooseBackgroundColor(CNarvoView*) {}
-void ChooseInfoFont(CNarvoView*) {}
-void ChooseDovuFont(CNarvoView*) {}
-void ChooseCoordFont(CNarvoView*) {}
-void ChooseCommentFont(CNarvoView*) {}
-void EditBoardPieceSettings(CNarvoView*) {}
-
 void ShowDovuWnd(bool) {}
+void UpdateDovuWndFont() {}
+void UpdateCommentWindowFont() {}
 void FitDovuWndToDesktop() {}
 void InvalidateDovuWnd() {}
 void ShowBranchWnd(bool) {}

@@ -9,6 +9,7 @@
 // The file commands and navigation, which the callers of this header use as well.
 #include "app/file_commands.h"
 #include "view/navigation.h"
+#include "view/display_settings.h"
 
 class CNarvoView;
 
@@ -54,22 +55,10 @@ void EditGameInfo(CNarvoView* view);
 void EditProblemInfo(CNarvoView* view);
 void EditConsumedTime(CNarvoView* view, int moveNumber);
 
-// Colours, fonts, board and pieces.
-void ChooseBoardColor(CNarvoView* view);
-void ChooseStandColor(CNarvoView* view);
-void ChooseLastPieceColor(CNarvoView* view);
-void ChooseLastFromColor(CNarvoView* view);
-void ChooseLastMoveColor(CNarvoView* view);
-void ChooseVariationColor(CNarvoView* view);
-void ChooseBackgroundColor(CNarvoView* view);
-void ChooseInfoFont(CNarvoView* view);
-void ChooseDovuFont(CNarvoView* view);
-void ChooseCoordFont(CNarvoView* view);
-void ChooseCommentFont(CNarvoView* view);
-void EditBoardPieceSettings(CNarvoView* view);
-
 // The companion windows.
 void ShowDovuWnd(bool show);
+void UpdateDovuWndFont();        // 棋譜ポイントフォント changed
+void UpdateCommentWindowFont();  // コメントポイントフォント changed
 void FitDovuWndToDesktop();
 void InvalidateDovuWnd();
 void ShowBranchWnd(bool show);
