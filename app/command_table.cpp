@@ -113,7 +113,7 @@ void RuleEditTime(const CommandState& s, int, CommandUi& ui) {
 }
 
 void RuleLineEdit(const CommandState& s, int, CommandUi& ui) {
-  ui.enabled = !s.replayRunning && !s.pieceHeld && s.lineLength > 0;
+  ui.enabled = !s.replayRunning && !s.pieceHeld && s.lineHasNodes;
 }
 
 void RuleAppendMode(const CommandState& s, int, CommandUi& ui) { ui.checked = s.appendMode != 0; }
@@ -159,7 +159,7 @@ void RuleForwardToBranch(const CommandState& s, int, CommandUi& ui) {
 }
 
 void RuleJumpToMove(const CommandState& s, int, CommandUi& ui) {
-  ui.enabled = !InGame(s) && !InPreview(s) && s.lineLength > 0;
+  ui.enabled = !InGame(s) && !InPreview(s) && s.lineHasNodes;
 }
 
 void RuleFlip(const CommandState& s, int, CommandUi& ui) { ui.checked = s.boardFlipped; }
@@ -557,6 +557,50 @@ int CurrentClipboardProbe() {
   return cached;
 }
 
+// What the rules need of the whole record, found again only after the tree
+// or a comment changed: the rules run whenever the program falls idle, and a
+// record may hold a hundred thousand nodes.
+struct RecordFacts {
+  const RecordNode* pool = nullptr;
+  uint32_t revision = 0;
+  bool valid = false;
+  bool mainLineBranches = false;
+  bool hasComment = false;
+};
+
+const RecordFacts& CurrentRecordFacts() {
+  static RecordFacts facts;
+  if (!facts.valid || facts.pool != g_Record.pool || facts.revision != g_Record.revision) {
+    facts.pool = g_Record.pool;
+    facts.revision = g_Record.revision;
+    facts.valid = true;
+    facts.mainLineBranches = HasVariations(g_Record) != 0;
+    facts.hasComment = g_Record.pool && SubtreeHasComment(g_Record.Root()) != 0;
+  }
+  return facts;
+}
+
+// Whether the mate-problem database's program can be read, asked of the file
+// system only when its path changes or the program becomes active again (the
+// file can only have come or gone through another program meanwhile).
+bool ProblemDbReadable() {
+  static std::u16string path;
+  static bool readable = false;
+  static bool asked = false;
+  static Qt::ApplicationState lastState = Qt::ApplicationActive;
+  Qt::ApplicationState state = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                   ? QGuiApplication::applicationState()
+                                   : Qt::ApplicationActive;
+  bool activated = state == Qt::ApplicationActive && lastState != Qt::ApplicationActive;
+  lastState = state;
+  if (!asked || activated || path != g_szProblemDbProgram) {
+    asked = true;
+    path = g_szProblemDbProgram;
+    readable = !path.empty() && QFileInfo(QString::fromStdU16String(path)).isReadable();
+  }
+  return readable;
+}
+
 }  // namespace
 
 CommandState CaptureCommandState() {
@@ -571,11 +615,12 @@ CommandState CaptureCommandState() {
   s.moveNumber = g_Record.moveNumber;
   s.appendMode = g_Record.appendMode;
   if (g_Record.pool != nullptr && g_Record.current != nullptr) {
-    s.lineLength = GetLineLength(g_Record);
     s.hasNextMove = HasNextMove(g_Record) != 0;
     s.hasFirstChild = g_Record.current->firstChild != nullptr;
-    s.mainLineBranches = HasVariations(g_Record) != 0;
-    s.recordHasComment = SubtreeHasComment(g_Record.Root()) != 0;
+    s.lineHasNodes = g_Record.current != g_Record.Root() || s.hasFirstChild;
+    const RecordFacts& facts = CurrentRecordFacts();
+    s.mainLineBranches = facts.mainLineBranches;
+    s.recordHasComment = facts.hasComment;
     s.bookmarkCount = g_Record.bookmarkCount;
     if (const char16_t* name = GetBookmarkName(NodeIndex(g_Record, g_Record.current), g_Record))
       s.currentBookmark = name;
@@ -609,8 +654,7 @@ CommandState CaptureCommandState() {
   for (int i = 0; i < kUserInfoCount; ++i) s.userInfoName[i] = g_szUserInfoName[i];
   s.imageFileName = ExpandImageFileName();
   s.ftpReady = HasFtpSendDestination();
-  s.problemDbReadable =
-      !g_szProblemDbProgram.empty() && QFileInfo(QString::fromStdU16String(g_szProblemDbProgram)).isReadable();
+  s.problemDbReadable = ProblemDbReadable();
   return s;
 }
 

@@ -181,7 +181,7 @@ struct CommandState {
   // The view and the record.
   bool pieceHeld = false;         // g_nDragState is not 0
   int moveNumber = 0;
-  int lineLength = 0;             // nodes of the current line after the root
+  bool lineHasNodes = false;      // the current line has a node after the root
   bool hasNextMove = false;       // a next real move (HasNextMove)
   bool hasFirstChild = false;     // the current node has a next node of any kind
   bool mainLineBranches = false;  // a node of the main line has an alternative

@@ -25,6 +25,7 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "tests/support/qt_test_app.h"
+#include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
 #include "view/view_commands.h"
 
@@ -43,7 +44,7 @@ CommandState RichState() {
   s.recordFileName = u"a.zrf";
   s.recordFilePath = u"/r/a.zrf";
   s.moveNumber = 2;
-  s.lineLength = 4;
+  s.lineHasNodes = true;
   s.hasNextMove = true;
   s.hasFirstChild = true;
   s.mainLineBranches = true;
@@ -84,7 +85,8 @@ const std::vector<StateEdit>& Columns() {
       [](CommandState& s) { s.moveNumber = 0; },              //  9 at the start
       [](CommandState& s) { s.hasNextMove = s.hasFirstChild = false; },  // 10 line end
       [](CommandState& s) {                                   // 11 empty record
-        s.moveNumber = s.lineLength = s.bookmarkCount = 0;
+        s.moveNumber = s.bookmarkCount = 0;
+        s.lineHasNodes = false;
         s.hasNextMove = s.hasFirstChild = s.mainLineBranches = s.recordHasComment = false;
       },
       [](CommandState& s) { s.undoPending = s.redoAvailable = false; },  // 12 no undo
@@ -576,6 +578,50 @@ TEST(ListFiles, FileThenFallbackThenTheMessage) {
   }
   g_pOpenInEditor = saved;
   g_szProgramFolder = savedFolder;
+}
+
+// What the rules read of the whole record follows every edit, though it is
+// found again only after one.
+TEST(CommandState, FollowsTheRecordAndTheProblemDbFile) {
+  EnsureQtApp();
+  PrivateHome home;
+  ResetEnvDefaults();
+  ASSERT_EQ(InitRecordPool(g_Record, 100), 0);
+  SetInitialBoard(g_Board);
+  CopyBoardState(g_StartBoard, g_Board);
+  auto facts = [] {
+    CommandState s = CaptureCommandState();
+    return std::vector<bool>{s.lineHasNodes, s.mainLineBranches, s.recordHasComment};
+  };
+  using F = std::vector<bool>;
+  EXPECT_EQ(facts(), F({false, false, false}));
+  AddMoveAndGo(77 | 76 << 8);
+  AddMoveAndGo(33 | 34 << 8);
+  EXPECT_EQ(facts(), F({true, false, false}));
+  ASSERT_EQ(AppendComment(g_Record, 2, u"注"), 0);
+  EXPECT_EQ(facts(), F({true, false, true}));
+  StepBackTo(1);
+  AddMoveAndGo(83 | 84 << 8);
+  RecordNode* alternative = g_Record.current;
+  EXPECT_EQ(facts(), F({true, true, true}));
+  StepBackTo(0);
+  ClearAllComments(g_Record);
+  EXPECT_EQ(facts(), F({true, true, false}));
+  ASSERT_EQ(DeleteBranch(alternative, g_Record), 0);
+  EXPECT_EQ(facts(), F({true, false, false}));
+  ResetRecordTree(g_Record);
+  EXPECT_EQ(facts(), F({false, false, false}));
+  FreeRecordPool(g_Record);
+
+  const std::u16string program = home.Path().toStdU16String() + u"/problems";
+  g_szProblemDbProgram = program;
+  EXPECT_FALSE(CaptureCommandState().problemDbReadable);
+  ASSERT_TRUE(WriteFileBytes(program, "x"));
+  g_szProblemDbProgram = program + u"-elsewhere";
+  EXPECT_FALSE(CaptureCommandState().problemDbReadable);
+  g_szProblemDbProgram = program;
+  EXPECT_TRUE(CaptureCommandState().problemDbReadable);
+  ResetEnvDefaults();
 }
 
 }  // namespace
