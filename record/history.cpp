@@ -88,8 +88,18 @@ int LoadHistory(HistoryList& list) {
   list.count = 0;
   list.maxCount = HistoryLimit();
   if (list.maxCount <= 0) return 0;
+  std::string bytes;
+  if (!ReadFileBytes(HistoryFilePath(list), bytes)) return -1;
+  ReadHistoryBytes(list, std::move(bytes));
+  return 0;
+}
+
+void ReadHistoryBytes(HistoryList& list, std::string bytes) {
+  list.count = 0;
+  list.maxCount = HistoryLimit();
+  if (list.maxCount <= 0) return;
   TextLineReader reader;
-  if (!reader.Open(HistoryFilePath(list), TextEncoding::Utf8)) return -1;
+  reader.OpenBytes(std::move(bytes), TextEncoding::Utf8);
   std::u16string line;
   int n = 0;
   while (n < kHistoryMaxEntries && reader.ReadLine(line)) {
@@ -101,11 +111,9 @@ int LoadHistory(HistoryList& list) {
     list.entries[n++] = Cut(line);
   }
   list.count = std::min(n, list.maxCount);
-  return 0;
 }
 
-int SaveHistory(const HistoryList& list) {
-  if (HistoryLimit() <= 0) return 0;
+std::string FormatHistoryFile(const HistoryList& list) {
   std::u16string text;
   int inUse = std::min(list.count, kHistoryMaxEntries);
   for (int i = 0; i < inUse; ++i) {
@@ -113,7 +121,12 @@ int SaveHistory(const HistoryList& list) {
     text += list.entries[i];
     text += u"\r\n";
   }
-  return WriteFileBytes(HistoryFilePath(list), Utf16ToUtf8(text, true)) ? 0 : -1;
+  return Utf16ToUtf8(text, true);
+}
+
+int SaveHistory(const HistoryList& list) {
+  if (HistoryLimit() <= 0) return 0;
+  return WriteFileBytes(HistoryFilePath(list), FormatHistoryFile(list)) ? 0 : -1;
 }
 
 int ReadNameList(std::u16string_view path, std::vector<std::u16string>& names) {

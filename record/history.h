@@ -36,6 +36,12 @@ std::u16string HistoryFilePath(const HistoryList& list);
 // Reads the file: 0, or -1 when it cannot be read. With 情報履歴数 at 0 the
 // list is only emptied.
 int LoadHistory(HistoryList& list);
+// The same over the file's bytes (UTF-8; a byte-order mark at the start is
+// skipped).
+void ReadHistoryBytes(HistoryList& list, std::string bytes);
+// The file as written: a byte-order mark, then the entries in use, newest
+// first, each followed by CR LF.
+std::string FormatHistoryFile(const HistoryList& list);
 // Writes the entries in use: 0, or -1 when the file cannot be written.
 // Nothing when 情報履歴数 is 0.
 int SaveHistory(const HistoryList& list);

@@ -731,7 +731,8 @@ void GetEnvFontValue(EnvFont& font, std::u16string_view line) {
     // A quote in the name is written \": the name ends at the first quote
     // not so written, or (a name ending in a backslash) at the last quote.
     size_t close = i + 1;
-    while (close < line.size() && line[close] != u'"') close += line[close] == u'\\' ? 2 : 1;
+    while (close < line.size() && line[close] != u'"')
+      close += line[close] == u'\\' && close + 1 < line.size() && line[close + 1] == u'"' ? 2 : 1;
     if (close >= line.size()) close = line.rfind(u'"');
     if (close <= i) close = line.size();
     face = UnescapeQuotes(line.substr(i + 1, close - i - 1));

@@ -10,6 +10,7 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
-# The record readers take arbitrary bytes: a bounded fuzz run of each reader
-# (libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer).
+# The readers of records, settings, histories and piece sheets take
+# arbitrary bytes: a bounded fuzz run of each (libFuzzer with
+# AddressSanitizer and UndefinedBehaviorSanitizer).
 tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"

@@ -7,7 +7,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <bit>
 
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -25,8 +24,6 @@ namespace {
 
 QRgb ToRgb(const EnvColor& c) { return qRgb(c.r, c.g, c.b); }
 
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Read32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
 
 // The wait cursor while a user's sheet is read (only with a GUI application).
 class WaitCursor {
@@ -124,20 +121,6 @@ int GetPieceSetFlag(int set) {
 
 QImage g_PieceImage[2][16];
 QImage g_PieceMask[2][8];
-
-SheetForm GetSheetForm(int width, int height) {
-  return int64_t(height) * 10 < int64_t(width) ? kSheetWide : kSheetNormal;
-}
-
-void GetSheetCellSize(int width, int height, int* cellWidth, int* cellHeight) {
-  if (GetSheetForm(width, height) == kSheetWide) {
-    *cellWidth = width / 24;
-    *cellHeight = height / 2;
-  } else {
-    *cellWidth = width / 8;
-    *cellHeight = height / 6;
-  }
-}
 
 // Sheet cell (column, row) of an image index and of a mask index, for the
 // upright side; the inverted side lies 3 rows (normal form) or 1 row (wide
@@ -314,66 +297,6 @@ void CreateDibPalette(int count, const QRgb* table) {
   }
 }
 
-int ParseDibFile(const uint8_t* d, size_t length, bool pieceSheet, DibLayout* out) {
-  constexpr size_t kFileHeader = 14;
-  if (!d || length < kFileHeader + 40 || d[0] != 'B' || d[1] != 'M') return -2;
-  DibLayout l;
-  l.headerSize = Read32(d + 14);
-  // Information headers only (40 bytes and its later, longer forms).
-  if (l.headerSize < 40 || l.headerSize > 124 || kFileHeader + l.headerSize > length) return -2;
-  const int32_t width = int32_t(Read32(d + 18));
-  const int64_t height = int32_t(Read32(d + 22));
-  if (width < 1 || width > kMaxDibSide || height == 0 || height < -kMaxDibSide || height > kMaxDibSide) return -2;
-  l.width = width;
-  l.height = int(height < 0 ? -height : height);
-  l.topDown = height < 0;
-  if (Read16(d + 26) != 1) return -2;  // planes
-  l.bitCount = Read16(d + 28);
-  if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16 && l.bitCount != 24 && l.bitCount != 32)
-    return -2;
-  l.compression = Read32(d + 30);
-  if (l.compression != 0 && !(l.compression == 3 && (l.bitCount == 16 || l.bitCount == 32))) return -2;
-  const uint32_t used = Read32(d + 46);
-  if (used > 256) return -2;
-  l.colorCount = used ? int(used) : (l.bitCount <= 8 ? 1 << l.bitCount : 0);
-
-  uint64_t tableOffset = kFileHeader + l.headerSize;
-  if (l.compression == 3) {
-    // The three masks follow a 40-byte header and lie inside a longer one.
-    if (l.headerSize == 40) tableOffset += 12;
-    if (length < kFileHeader + 52) return -2;
-    const uint32_t limit = l.bitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-    for (int i = 0; i < 3; ++i) {
-      l.masks[i] = Read32(d + 54 + 4 * i);
-      if (l.masks[i] == 0 || l.masks[i] > limit) return -2;
-    }
-  } else if (l.bitCount == 16) {
-    l.masks[0] = 0x7C00;
-    l.masks[1] = 0x03E0;
-    l.masks[2] = 0x001F;
-  } else if (l.bitCount == 32) {
-    l.masks[0] = 0xFF0000;
-    l.masks[1] = 0x00FF00;
-    l.masks[2] = 0x0000FF;
-  }
-  if (tableOffset + uint64_t(l.colorCount) * 4 > length) return -2;
-  l.tableOffset = uint32_t(tableOffset);
-
-  const uint64_t stride = ((uint64_t(l.width) * l.bitCount + 31) / 32) * 4;
-  const uint64_t bitsOffset = Read32(d + 10);
-  if (bitsOffset < kFileHeader + l.headerSize || bitsOffset + stride * uint64_t(l.height) > length) return -2;
-  l.bitsOffset = uint32_t(bitsOffset);
-  l.stride = uint32_t(stride);
-
-  if (pieceSheet) {
-    int w, h;
-    GetSheetCellSize(l.width, l.height, &w, &h);
-    if (w < kMinSheetCell || w > kMaxSheetCell || h < kMinSheetCell || h > kMaxSheetCell) return -2;
-  }
-  *out = l;
-  return 0;
-}
-
 void CxDIBBitmap::Draw(QPainter& painter, QPoint dest, QSize size, bool /*paletteInBackground*/) {
   if (IsLoaded()) painter.drawImage(QRect(dest, size), ToImage());
 }
@@ -424,49 +347,12 @@ std::vector<QRgb> CxDIBBitmap::ColorTable() const {
   return table;
 }
 
-namespace {
-
-// One channel of a bit-field pixel, scaled to 0..255.
-struct Channel {
-  int shift = 0;
-  uint32_t max = 1;
-  explicit Channel(uint32_t mask) {
-    if (mask) {
-      shift = std::countr_zero(mask);
-      max = mask >> shift;
-    }
-  }
-  int Get(uint32_t v, uint32_t mask) const { return int(uint64_t((v & mask) >> shift) * 255 / max); }
-};
-
-}  // namespace
-
 QImage CxDIBBitmap::ToImage() const {
   if (!IsLoaded()) return QImage();
-  const DibLayout& l = m_layout;
-  QImage img(l.width, l.height, QImage::Format_RGB32);
+  QImage img(m_layout.width, m_layout.height, QImage::Format_RGB32);
   if (img.isNull()) return img;
-  const std::vector<QRgb> table = ColorTable();
-  auto indexed = [&](unsigned i) { return i < table.size() ? table[i] : qRgb(0, 0, 0); };
-  const Channel cr(l.masks[0]), cg(l.masks[1]), cb(l.masks[2]);
-  const uint8_t* bits = reinterpret_cast<const uint8_t*>(m_block.data()) + l.bitsOffset;
-  for (int y = 0; y < l.height; ++y) {
-    const uint8_t* row = bits + size_t(l.topDown ? y : l.height - 1 - y) * l.stride;
-    QRgb* out = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < l.width; ++x) {
-      switch (l.bitCount) {
-        case 1: out[x] = indexed((row[x >> 3] >> (7 - (x & 7))) & 1); break;
-        case 4: out[x] = indexed((x & 1) ? row[x >> 1] & 0xF : row[x >> 1] >> 4); break;
-        case 8: out[x] = indexed(row[x]); break;
-        case 24: out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
-        case 16:
-        case 32: {
-          const uint32_t v = l.bitCount == 16 ? Read16(row + 2 * x) : Read32(row + 4 * x);
-          out[x] = qRgb(cr.Get(v, l.masks[0]), cg.Get(v, l.masks[1]), cb.Get(v, l.masks[2]));
-          break;
-        }
-      }
-    }
-  }
+  const uint8_t* file = reinterpret_cast<const uint8_t*>(m_block.data());
+  for (int y = 0; y < m_layout.height; ++y)
+    DecodeDibRow(file, m_layout, y, reinterpret_cast<uint32_t*>(img.scanLine(y)));
   return img;
 }

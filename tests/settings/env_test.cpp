@@ -129,7 +129,7 @@ void SetEveryKeyAwayFromDefault() {
   g_nMoveNotation = 1;
   g_fontCoords = {u"IPAexMincho", -20, 1, 1};
   g_fontInfo = {u"Face With Blanks", -14, 1, 0};
-  g_fontComment = {u"Quote\"d \"Face\"", -15, 0, 1};
+  g_fontComment = {u"Quote\\\"d \"Face\"", -15, 0, 1};
   g_fontCommentPt = {u"A", 90, 1, 1};
   g_fontStatus = {u"B", -16, 1, 0};
   g_fontMoveList = {u"C", -17, 0, 1};
@@ -309,7 +309,7 @@ TEST_F(EnvTest, RoundTripRestoresEveryKey) {
   EXPECT_EQ(g_szPrintBoardHeader.size(), kEnvPathCapacity - 1);
   EXPECT_EQ(g_rcBranchWnd, (WindowPlacement{-2147483647 - 1, 2147483647, 5, 6}));
   EXPECT_EQ(g_fontInfo, (EnvFont{u"Face With Blanks", -14, 1, 0}));
-  EXPECT_EQ(g_fontComment.face, u"Quote\"d \"Face\"");
+  EXPECT_EQ(g_fontComment.face, u"Quote\\\"d \"Face\"");
   EXPECT_EQ(g_Record.appendMode, 0);
   EXPECT_EQ(g_nMaxRecordSizeAtStart, 1000000);
 }
