@@ -597,27 +597,30 @@ int FormatConsumedTimeHeader(GameRecord& record) {
   return FormatConsumedTimeHeader(record, g_StartBoard);
 }
 
-int FormatConsumedTimeHeader(GameRecord& record, const BoardState& start) {
-  if (!record.pool) return 0;
+std::u16string FormatMainLineTimes(const GameRecord& record, const BoardState& start) {
+  if (!record.pool) return {};
   int64_t total[2] = {0, 0};  // [0] first player, [1] second player
   int side = start.sideToMove == kSente ? 0 : 1;
   for (const RecordNode* n = record.pool->firstChild; n; n = n->firstChild, side ^= 1)
     total[side] += n->seconds;
-  if (total[0] == 0 && total[1] == 0) return 0;
+  if (total[0] == 0 && total[1] == 0) return {};
   long long h[2], m[2], s[2];
   for (int i = 0; i < 2; ++i) {
     h[i] = total[i] / 3600;
     m[i] = total[i] % 3600 / 60;
     s[i] = total[i] % 60;
   }
-  std::u16string text;
   if (s[0] == 0 && s[1] == 0)
-    text = FormatU16(u"▲%lld時間%02lld分△%lld時間%02lld分", h[0], m[0], h[1], m[1]);
-  else if (h[0] || h[1])
-    text = FormatU16(u"▲%lld時間%02lld分%02lld秒△%lld時間%02lld分%02lld秒", h[0], m[0], s[0],
+    return FormatU16(u"▲%lld時間%02lld分△%lld時間%02lld分", h[0], m[0], h[1], m[1]);
+  if (h[0] || h[1])
+    return FormatU16(u"▲%lld時間%02lld分%02lld秒△%lld時間%02lld分%02lld秒", h[0], m[0], s[0],
                      h[1], m[1], s[1]);
-  else
-    text = FormatU16(u"▲%lld分%02lld秒△%lld分%02lld秒", m[0], s[0], m[1], s[1]);
+  return FormatU16(u"▲%lld分%02lld秒△%lld分%02lld秒", m[0], s[0], m[1], s[1]);
+}
+
+int FormatConsumedTimeHeader(GameRecord& record, const BoardState& start) {
+  const std::u16string text = FormatMainLineTimes(record, start);
+  if (text.empty()) return 0;
   SetHeaderText(record.header.timeUsed, text);
   return 1;
 }

@@ -217,4 +217,6 @@ int64_t SumSubtreeSeconds(const RecordNode* node, int64_t sum);
 // Writes 消費時間 from the main line's totals: 1, or 0 when both are 0.
 // The start position's side to move says which nodes are the first player's.
 int FormatConsumedTimeHeader(GameRecord& record);
+// The text it writes ("▲1時間00分△0時間30分"); empty when both totals are 0.
+std::u16string FormatMainLineTimes(const GameRecord& record, const BoardState& start);
 int FormatConsumedTimeHeader(GameRecord& record, const BoardState& start);

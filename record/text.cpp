@@ -441,6 +441,23 @@ long long U16ToInt(std::u16string_view t, size_t* end) {
   return neg ? -v : v;
 }
 
+int ScanNumbers(std::u16string_view t, std::u16string_view separators, long long* values,
+                int count) {
+  size_t at = 0;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) {
+      if (at >= t.size() || size_t(i - 1) >= separators.size() || t[at] != separators[i - 1])
+        return i;
+      ++at;
+    }
+    size_t end = 0;
+    values[i] = U16ToInt(t.substr(at), &end);
+    if (end == 0) return i;
+    at += end;
+  }
+  return count;
+}
+
 std::string PathToNative(std::u16string_view path) { return Utf16ToUtf8(path); }
 std::u16string PathFromNative(std::string_view path) { return Utf8ToUtf16(path); }
 

@@ -50,6 +50,11 @@ std::u16string IntToU16(long long value);
 // Leading blanks skipped, optional sign, decimal digits; stops at the first
 // other character (like wcstol). *end receives the index after the number.
 long long U16ToInt(std::u16string_view text, size_t* end = nullptr);
+// Numbers as a scanf pattern "%d/%d/%d" reads them: count numbers, the i-th
+// one followed by the character separators[i]. Returns how many were read
+// before the text stopped matching.
+int ScanNumbers(std::u16string_view text, std::u16string_view separators, long long* values,
+                int count);
 
 // File names are UTF-16 in memory; the file system gets UTF-8.
 std::string PathToNative(std::u16string_view path);
