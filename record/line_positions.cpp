@@ -25,6 +25,7 @@ bool IsChildOf(const RecordNode* parent, const RecordNode* node) {
 }
 
 void DropAfter(LinePositions& line, size_t keep) {
+  if (line.totals.size() > keep) line.totals.resize(keep);
   while (line.nodes.size() > keep) {
     auto it = line.counts.find(line.hashes.back());
     if (it != line.counts.end() && --it->second == 0) line.counts.erase(it);
@@ -98,4 +99,23 @@ int CountRepetitions(const GameRecord& record, const BoardState& position) {
   if (!record.pool || !record.current) return 1;
   Sync(record, position);
   return record.line.counts[record.line.hashes.back()];
+}
+
+bool KeptCumulativeTime(const GameRecord& record, int n, const RecordNode* node, int64_t& total) {
+  LinePositions& line = record.line;
+  if (n < 0 || line.pool != record.pool || line.nodeReuses != record.nodeReuses ||
+      size_t(n) >= line.nodes.size() || line.nodes[size_t(n)] != node)
+    return false;
+  if (line.totalsRevision != record.revision) {
+    line.totals.clear();
+    line.totalsRevision = record.revision;
+  }
+  // Each total is its node's seconds and the total two moves before.
+  while (line.totals.size() <= size_t(n)) {
+    size_t i = line.totals.size();
+    int64_t before = i >= 2 ? line.totals[i - 2] : 0;
+    line.totals.push_back(i == 0 ? 0 : line.nodes[i]->seconds + before);
+  }
+  total = line.totals[size_t(n)];
+  return true;
 }

@@ -569,7 +569,11 @@ int64_t GetCumulativeTime(const RecordNode* node, const GameRecord& record) {
 
 int64_t GetCumulativeTimeAtMove(int n, const GameRecord& record) {
   if (n <= 0) return 0;
-  return GetCumulativeTime(GetNodeAtMove(n, record), record);
+  const RecordNode* node = GetNodeAtMove(n, record);
+  int64_t total = 0;
+  // Along the shown line the totals are kept: no walk back to the root.
+  if (KeptCumulativeTime(record, n, node, total)) return total;
+  return GetCumulativeTime(node, record);
 }
 
 std::u16string FormatMoveTimes(int seconds, int64_t cumulative) {
@@ -582,7 +586,9 @@ std::u16string FormatMoveTimes(int seconds, int64_t cumulative) {
 std::u16string FormatMoveTimes(int n, const GameRecord& record) {
   const RecordNode* node = n > 0 ? GetNodeAtMove(n, record) : nullptr;
   if (node == nullptr) return FormatMoveTimes(0, 0);
-  return FormatMoveTimes(node->seconds, GetCumulativeTime(node, record));
+  int64_t total = 0;
+  if (!KeptCumulativeTime(record, n, node, total)) total = GetCumulativeTime(node, record);
+  return FormatMoveTimes(node->seconds, total);
 }
 
 int64_t SumSubtreeSeconds(const RecordNode* node, int64_t sum) {

@@ -63,6 +63,10 @@ struct LinePositions {
   std::vector<const RecordNode*> nodes;  // nodes[i]: the node at move i
   std::vector<uint64_t> hashes;          // hashes[i]: the position after it
   std::unordered_map<uint64_t, int> counts;
+  // totals[i]: the seconds of the node at move i and of every second node
+  // before it, as far as asked for; valid for totalsRevision.
+  std::vector<int64_t> totals;
+  uint32_t totalsRevision = 0;
 };
 
 struct GameRecord {
@@ -79,10 +83,11 @@ struct GameRecord {
   int32_t savedBookmarkCount = 0;
   // No node below this index is free: the scan for a free node starts here.
   int32_t freeHint = 1;
-  // Rise with every change of the tree or of a comment (revision), and
-  // whenever a node is freed or given another move (nodeReuses), so that
-  // what is derived from the tree can be kept until they move. Only the
-  // functions below change nodes.
+  // Rise with every change of the tree, of a comment or of a move's seconds
+  // (revision), and whenever a node is freed or given another move
+  // (nodeReuses), so that what is derived from the tree can be kept until
+  // they move. Only the functions below change nodes; code that sets seconds
+  // itself raises revision.
   uint32_t revision = 0;
   uint32_t nodeReuses = 0;
   mutable LinePositions line;
@@ -160,6 +165,10 @@ int CountRepetitions(const GameRecord& record, const BoardState& position);
 // The move path's report of a step along the shown line: current and
 // `position` are where the step left them. Keeps the line's positions.
 void NoteLineStep(const GameRecord& record, const BoardState& position);
+// GetCumulativeTime of the node at move n of the kept line, when it is kept
+// there (node is that node): true and the total in `total`. Seconds change
+// only with the record's revision.
+bool KeptCumulativeTime(const GameRecord& record, int n, const RecordNode* node, int64_t& total);
 // The hash the line's positions are kept by: squares 11..99, both hands
 // (kinds 1..7) and the side to move.
 uint64_t PositionHash(const BoardState& position);

@@ -50,6 +50,7 @@ int ClearAllConsumedTimes(CNarvoView* view) {
     return -1;
   SaveUndoPoint(u"消費時間を０");
   for (int i = 0; i < g_Record.poolCapacity; ++i) g_Record.pool[i].seconds = 0;
+  ++g_Record.revision;  // what was derived from the times goes
   g_Record.changeCount = 1;
   InvalidateDovuWnd();
   if (view) {

@@ -406,6 +406,27 @@ TEST_F(RecordTest, RepetitionCountFollowsEveryChangeOfTheLine) {
   EXPECT_EQ(CountRepetitions(g_Record, g_Board), 2);
 }
 
+// Totals kept along the shown line agree with the walk back to the root,
+// also after the line changed and after the seconds were edited.
+TEST_F(RecordTest, KeptTotalsFollowTheLineAndTheSeconds) {
+  auto expectWalked = [](const char* when) {
+    NoteLineStep(g_Record, g_Board);
+    for (int n = 0; n <= g_Record.moveNumber; ++n)
+      EXPECT_EQ(GetCumulativeTimeAtMove(n), n ? GetCumulativeTime(GetNodeAtMove(n)) : 0)
+          << when << ", move " << n;
+  };
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(Play(kShuffle[i % 4], 10 * (i + 1)), 0);
+  expectWalked("first line");
+  EXPECT_EQ(GetCumulativeTimeAtMove(5), 10 + 30 + 50);
+  StepBackTo(3);
+  ASSERT_EQ(Play(Key(77, 76), 7), 0);
+  expectWalked("alternative");
+  GetNodeAtMove(2)->seconds = 100;
+  ++g_Record.revision;
+  expectWalked("seconds edited");
+  EXPECT_EQ(GetCumulativeTimeAtMove(4), 7 + 100);
+}
+
 TEST_F(RecordTest, DeletingAndPromotingBranches) {
   PlayAll({Key(77, 76)});
   RecordNode* p = g_Record.current;
