@@ -1,6 +1,8 @@
 #include "app/pending_commands.h"
 
+#include "app/narvo_app.h"
 #include "record/ui_port.h"
+#include "view/piece_drag.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
 void UpdateDovuWndScroll() {}
@@ -48,6 +50,13 @@ void ContinueGame(CNarvoView*) {}
 void EditPlayerNames(CNarvoView*) {}
 void RunJishogiDialog(CNarvoView*) {}
 void EnterEndMark(CNarvoView*, int) {}
+void NextTurnOrStop(CNarvoView*) {}
+void EndGame(CNarvoView*) { g_AppMode = kModeView; }
+
+void EditDropPiece(CNarvoView* view, int, int) {
+  RestoreLiftedOrigin(view);
+  g_AppMode = kModeEdit;
+}
 
 
 void LaunchRecordDb(CNarvoView*) {}

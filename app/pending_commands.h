@@ -75,6 +75,15 @@ void ContinueGame(CNarvoView* view);
 void EditPlayerNames(CNarvoView* view);
 void RunJishogiDialog(CNarvoView* view);
 void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
+// After a move entered in a game: the clock for the next side, or the stop
+// of a full record.
+void NextTurnOrStop(CNarvoView* view);
+// The end of a game; the stand-in only leaves game mode for viewing.
+void EndGame(CNarvoView* view);
+
+// Position editing: the held piece dropped with its centre at (x, y); the
+// stand-in puts it back where it was picked.
+void EditDropPiece(CNarvoView* view, int x, int y);
 
 // Sibling programs.
 void LaunchRecordDb(CNarvoView* view);

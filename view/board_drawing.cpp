@@ -181,6 +181,17 @@ void DrawCopies(QPainter& p, int code, int kind, PixelPoint at, int count, int f
   for (int i = last; i >= first; --i) DrawPieceBitmap(p, code, at.x + i * step, at.y);
 }
 
+// The copies of a slot by mode (see DrawHandPieces).
+void DrawSlotCopies(QPainter& p, int code, int kind, PixelPoint at, int count, int mode) {
+  if (mode == 2) {
+    if (count > 1) DrawCopies(p, code, kind, at, count - 1, 0, count - 2);
+  } else if (mode == 1) {
+    DrawCopies(p, code, kind, at, count, 1, CoveredCopies(kind, count));
+  } else {
+    DrawCopies(p, code, kind, at, count, 0, count - 1);
+  }
+}
+
 void BoxCounts(int counts[9]) {
   counts[0] = 0;
   for (int k = 1; k <= 8; ++k) counts[k] = CountBoxPieces(k);
@@ -406,6 +417,17 @@ void EraseAndDrawCell(QPainter& p, int cell) {
   DrawCell(p, cell);
 }
 
+PixelRect CellArea(int cell) {
+  CellSize c = CurrentCellSize();
+  if (cell >= 1 && cell <= 8) return SlotRect(GetBoxSlotPos(cell), HandSlotWidth(c, cell));
+  if (IsBoardSquare(cell)) return SquareFrameRect(c, cell, Flipped());
+  if (IsRealHandCell(cell)) {
+    int code = PieceCodeAt(cell);
+    return SlotRect(GetHandSlotPos(code & 7, SideOfCode(code)), HandSlotWidth(c, code & 7));
+  }
+  return {};
+}
+
 void RedrawCell(BoardSurface& view, int cell) {
   CellSize c = CurrentCellSize();
   SurfacePainter sp(view);
@@ -479,14 +501,7 @@ void DrawHandPieces(QPainter& p, int code, int mode) {
   int count = hand[kind];
   if (count <= 0) return;
   PixelPoint at = HandSlotOf(hand, kind, side);
-  int piece = kind | SideBit(side);
-  if (mode == 2) {
-    if (count > 1) DrawCopies(p, piece, kind, at, count - 1, 0, count - 2);
-  } else if (mode == 1) {
-    DrawCopies(p, piece, kind, at, count, 1, CoveredCopies(kind, count));
-  } else {
-    DrawCopies(p, piece, kind, at, count, 0, count - 1);
-  }
+  DrawSlotCopies(p, kind | SideBit(side), kind, at, count, mode);
 }
 
 void DrawHandFrom(QPainter& p, int code) {
@@ -552,9 +567,10 @@ PixelPoint GetBoxSlotPos(int kind) {
   return BoxSlotPos(CurrentCellSize(), BoxSlotNumber(counts, kind));
 }
 
-void DrawBoxPieces(QPainter& p, int kind) {
+void DrawBoxPieces(QPainter& p, int kind, int mode) {
   int count = CountBoxPieces(kind);
-  if (count > 0) DrawCopies(p, BoxCode(kind), kind, GetBoxSlotPos(kind), count, 0, count - 1);
+  if (count <= 0) return;
+  DrawSlotCopies(p, BoxCode(kind), kind, GetBoxSlotPos(kind), count, mode);
 }
 
 void DrawPieceBox(QPainter& p) {

@@ -116,6 +116,9 @@ void DrawCell(QPainter& p, int cell);
 // box slot.
 void EraseCell(QPainter& p, int cell);
 void EraseAndDrawCell(QPainter& p, int cell);
+// What belongs to a cell on the screen: a square with its one-pixel frame, or
+// the whole slot (every copy) of a hand or box cell; empty for anything else.
+PixelRect CellArea(int cell);
 void EraseSquare(QPainter& p, int square);
 void EraseSquareFrame(QPainter& p, int square);
 // Through the view: a box or hand slot is refilled first and all its copies
@@ -152,7 +155,9 @@ PixelPoint GetHandSlotPosWithoutKind(int kind, int side, int other);
 
 // Pieces of a kind 1..8 lying in neither a square nor a hand.
 int CountBoxPieces(int kind);
-void DrawBoxPieces(QPainter& p, int kind);
+// mode as for DrawHandPieces: 0 all, 1 those the lifted first copy covered,
+// 2 one fewer.
+void DrawBoxPieces(QPainter& p, int kind, int mode = 0);
 PixelPoint GetBoxSlotPos(int kind);
 
 // ---- Last move marks -----------------------------------------------------------

@@ -13,9 +13,11 @@
 #include "record/board.h"
 #include "record/ui_port.h"
 #include "view/board_drawing.h"
+#include "view/mouse_input.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/navigation.h"
+#include "view/piece_drag.h"
 
 namespace {
 
@@ -163,6 +165,10 @@ bool KeyboardPointerTarget(int key, Qt::KeyboardModifiers modifiers, PixelPoint 
     return true;
   }
   const PointerCell c = CellAt(g, from);
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    to = {c.cx, c.cy};
+    return true;
+  }
   const bool onBoard = c.column >= 0 && c.column <= 8;
   const bool inLeft = c.column < 0;
   PixelPoint p{c.cx, c.cy};
@@ -222,10 +228,29 @@ bool OnViewKeyDown(CNarvoView* view, int key, Qt::KeyboardModifiers modifiers, i
   if (mode == kModePreview) return OnPreviewKey(key);
   if (mode == kModeView) return OnViewingKey(view, key, shift, ctrl);
   if (mode < kModeGame || mode > kModeEditPiece || !view) return false;
-  PixelPoint to;
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (enter && shift) {
+    if (mode != kModeGame) return false;
+    EnterMoveByDialog(view);
+    return true;
+  }
   const QPoint at = view->mapFromGlobal(QCursor::pos());
+  if (key == Qt::Key_Escape) {
+    // A right click where the pointer is: cancels a held piece.
+    OnViewRButtonDown(view, at.x(), at.y());
+    OnViewRButtonUp(view);
+    return true;
+  }
+  PixelPoint to;
   if (!KeyboardPointerTarget(key, modifiers, {at.x(), at.y()}, CurrentCellSize(), to)) return false;
   QCursor::setPos(view->mapToGlobal(QPoint(to.x, to.y)));
+  if (enter) {
+    // A whole click, so that a piece picked by keys can be dropped by keys.
+    OnViewLButtonDown(view, to.x, to.y);
+    OnViewLButtonUp(view, to.x, to.y);
+  } else if (g_nDragState != 0) {
+    DragPieceToPoint(view, to.x, to.y);
+  }
   return true;
 }
 

@@ -28,6 +28,7 @@ void NoteViewReplayKey(int key, bool down);
 // Where the keyboard pointer goes from the client point (x, y) on the key
 // (Up, Down, Left, Right, Home, or Ctrl with 1..7) in the game and editing
 // modes: from cell centre to cell centre over the left area (upper stand and
-// piece box), the board and the lower stand. False for any other key.
+// piece box), the board and the lower stand; Enter puts it on the centre of
+// its own cell. False for any other key.
 bool KeyboardPointerTarget(int key, Qt::KeyboardModifiers modifiers, PixelPoint from, CellSize cell,
                            PixelPoint& to);

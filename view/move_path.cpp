@@ -17,6 +17,7 @@
 #include "view/board_geometry.h"
 #include "view/info_panel.h"
 #include "view/narvo_view.h"
+#include "view/piece_drag.h"
 
 int64_t g_tMoveTime = 0;
 PieceSoundFunction g_pPlayPieceSound = nullptr;
@@ -408,4 +409,3 @@ void StopClock(CNarvoView* view) {
   if (g_bGameClock != 0 && view) view->KillTimer(kClockTimer);
 }
 
-void AnimateMove(CNarvoView*, int, int, bool) {}

@@ -74,13 +74,9 @@ using MovePathTraceFunction = void (*)(const char* step);
 extern MovePathTraceFunction g_pMovePathTrace;
 
 // ---- Parts still to come --------------------------------------------------------
-// The game clock and the sliding animation belong to later modules; these
-// stand in for them.
+// The game clock belongs to a later module; these stand in for it.
 
 // Timer 2 at 1000 ms; sets g_bGameClock.
 void StartClock(CNarvoView* view);
 // Kills timer 2 when the clock was ever started.
 void StopClock(CNarvoView* view);
-// The piece slides from `from` to the to-byte's square (back again when
-// backward is set).
-void AnimateMove(CNarvoView* view, int from, int to, bool backward);

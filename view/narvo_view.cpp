@@ -1,7 +1,9 @@
 #include "view/narvo_view.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
@@ -15,6 +17,9 @@
 #include "view/board_input.h"
 #include "view/info_panel.h"
 #include "view/navigation.h"
+#include "view/mouse_input.h"
+#include "view/piece_drag.h"
+#include "view/piece_images.h"
 
 CNarvoView* g_pView = nullptr;
 
@@ -58,6 +63,7 @@ void CNarvoView::OnDraw(QPainter& p) {
     DrawPieceBox(p);
   else
     UpdateCommentWindow();
+  DrawLiftedOrigin(p);
   ClearInfoPanel(p);
   DrawInfoPanel(p);
 }
@@ -111,7 +117,39 @@ void CNarvoView::paintEvent(QPaintEvent* e) {
   m_showOnly -= e->region();
   m_repaint -= e->region();
   QPainter screen(this);
-  for (const QRect& r : e->region()) screen.drawImage(r.topLeft(), m_image, r);
+  // A lifted piece lies over the image, composited on a copy of what it
+  // covers, exactly as it would be drawn into the image.
+  const QRect piece = g_Lifted.shown ? QRect(g_Lifted.at.x, g_Lifted.at.y, g_nCellWidth, g_nCellHeight)
+                                     : QRect();
+  for (const QRect& r : e->region()) {
+    if (!r.intersects(piece)) {
+      screen.drawImage(r.topLeft(), m_image, r);
+      continue;
+    }
+    QImage part = m_image.copy(r);
+    {
+      QPainter pp(&part);
+      pp.translate(-r.topLeft());
+      DrawLiftedPiece(pp);
+    }
+    screen.drawImage(r.topLeft(), part);
+  }
+}
+
+void CNarvoView::RepaintArea(const QRect& rect) {
+  QRect r = rect.intersected(this->rect());
+  EnsureImage();
+  if (r.isEmpty() || m_image.isNull()) return;
+  DrawInto(QRegion(r));
+  m_repaint -= r;
+  Invalidate(r, false);
+}
+
+void CNarvoView::GrabPointer(bool on) {
+  setMouseTracking(on);
+  if (!isVisible()) return;
+  if (on) grabMouse();
+  else if (QWidget::mouseGrabber() == this) releaseMouse();
 }
 
 void CNarvoView::resizeEvent(QResizeEvent* e) {
@@ -166,6 +204,34 @@ void CNarvoView::keyReleaseEvent(QKeyEvent* e) {
 void CNarvoView::focusOutEvent(QFocusEvent* e) {
   ForgetReplayKeys();
   QWidget::focusOutEvent(e);
+}
+
+void CNarvoView::mousePressEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) OnViewLButtonDown(this, at.x(), at.y());
+  else if (e->button() == Qt::RightButton) OnViewRButtonDown(this, at.x(), at.y());
+  else QWidget::mousePressEvent(e);
+}
+
+void CNarvoView::mouseDoubleClickEvent(QMouseEvent* e) {
+  // The second press of a double click is a press like the first.
+  mousePressEvent(e);
+}
+
+void CNarvoView::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) OnViewLButtonUp(this, at.x(), at.y());
+  else if (e->button() == Qt::RightButton) OnViewRButtonUp(this);
+  else QWidget::mouseReleaseEvent(e);
+}
+
+void CNarvoView::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  OnViewMouseMove(this, at.x(), at.y());
+}
+
+void CNarvoView::contextMenuEvent(QContextMenuEvent* e) {
+  if (!OnViewContextMenu(this, e->globalPos())) e->ignore();
 }
 
 void OnClockTimer(int id, CNarvoView* view) {

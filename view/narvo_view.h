@@ -58,6 +58,13 @@ public:
   uint8_t m_nPickedCell = 0;
   bool m_bContextHandled = false;
 
+  // Part of the view drawn into the image at once, as the paint would, and
+  // shown.
+  void RepaintArea(const QRect& rect);
+  // Holds the pointer for a lifted piece: all mouse input comes here, with
+  // moves reported without a button (click-click entry) too.
+  void GrabPointer(bool on);
+
 protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -67,6 +74,12 @@ protected:
   void keyReleaseEvent(QKeyEvent* e) override;
   // Keys noted as held are forgotten: their releases go to the new focus.
   void focusOutEvent(QFocusEvent* e) override;
+  // The mouse goes to the board input (view/mouse_input.h).
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
   void EnsureImage();
