@@ -400,7 +400,6 @@ TrimPart TrimPartAt(const int r[4], int x, int y) {
 bool MoveTrimRect(int r[4], int x, int y) {
   const TrimPart part = TrimPartAt(r, x, y);
   if (part == kTrimNone) return false;
-  const int before[4] = {r[0], r[1], r[2], r[3]};
   // An edge that follows the point stops short of the opposite one.
   auto setLeft = [&] { r[0] = std::min(x, r[2] - kTrimLeast); };
   auto setRight = [&] { r[2] = std::max(x, r[0] + kTrimLeast); };
@@ -424,7 +423,7 @@ bool MoveTrimRect(int r[4], int x, int y) {
       break;
     }
   }
-  return !std::equal(r, r + 4, before);
+  return true;
 }
 
 int TrimCursorShape(const int r[4], int x, int y) {

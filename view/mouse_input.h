@@ -63,7 +63,7 @@ bool IsPlainlyImpossibleMove(int to, int from, const BoardState& board, int side
 // The trimming rectangle (left, top, right, bottom) after a press or a drag
 // at (x, y): a corner or an edge near the point follows it, a point inside
 // moves the whole rectangle there; never narrower or lower than 10 pixels.
-// False when nothing moved.
+// False when the point takes no part of it.
 bool MoveTrimRect(int rect[4], int x, int y);
 // The cursor over the trimming rectangle at (x, y); -1 leaves it as it is.
 int TrimCursorShape(const int rect[4], int x, int y);
