@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "settings/sasite_dlg_qt.h"
 #include "view/board_drawing.h"
 #include "view/hit_test.h"
+#include "view/key_state.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/piece_drag.h"
@@ -32,8 +32,6 @@
 int g_bTrimDragging = 0;
 
 namespace {
-
-Qt::KeyboardModifiers QueryModifiersNow() { return QGuiApplication::queryKeyboardModifiers(); }
 
 bool AskTypedMoveInDialog(std::u16string& text) {
   CSasiteDlg dialog(g_pMainFrame ? static_cast<QWidget*>(g_pMainFrame) : g_pView);
@@ -46,7 +44,6 @@ void ExecPopupMenu(QMenu& menu, QPoint globalPos) { menu.exec(globalPos); }
 
 }  // namespace
 
-QueryModifiersFunction g_pQueryModifiers = QueryModifiersNow;
 AskTypedMoveFunction g_pAskTypedMove = AskTypedMoveInDialog;
 ShowPopupMenuFunction g_pShowPopupMenu = ExecPopupMenu;
 
@@ -87,7 +84,7 @@ void RepaintViewNow(CNarvoView* view) {
 }
 
 int AskPromotion(CNarvoView* view, int to, int from, int piece) {
-  const Qt::KeyboardModifiers mods = g_pQueryModifiers();
+  const Qt::KeyboardModifiers mods = CurrentKeyboardModifiers();
   if (mods & Qt::ShiftModifier) return to | 0x80;
   if (mods & Qt::ControlModifier) return to;
   ShowPieceOnTarget(view, to, piece);

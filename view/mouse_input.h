@@ -72,9 +72,6 @@ void PreviewTrimMouse(CNarvoView* view, int x, int y);
 
 // ---- Seams ------------------------------------------------------------------------------
 
-// Shift and Ctrl as they are held now.
-using QueryModifiersFunction = Qt::KeyboardModifiers (*)();
-extern QueryModifiersFunction g_pQueryModifiers;
 // The text typed into the move-entry dialog; false when it was cancelled.
 using AskTypedMoveFunction = bool (*)(std::u16string& text);
 extern AskTypedMoveFunction g_pAskTypedMove;

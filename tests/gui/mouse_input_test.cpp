@@ -23,6 +23,7 @@
 #include "tests/support/board_view_fixture.h"
 #include "view/board_input.h"
 #include "view/hit_test.h"
+#include "view/key_state.h"
 #include "view/mouse_input.h"
 #include "view/navigation.h"
 #include "tests/support/record_building.h"
@@ -38,9 +39,10 @@ class MouseInputTest : public BoardViewFixture {
 protected:
   void SetUp() override {
     BoardViewFixture::SetUp();
+    savedModifiers = g_pQueryKeyboardModifiers;
     g_nAnimationSpeed = 3;
     g_mods = Qt::NoModifier;
-    g_pQueryModifiers = [] { return g_mods; };
+    g_pQueryKeyboardModifiers = [] { return g_mods; };
     g_typed.clear();
     g_pAskTypedMove = [](std::u16string& text) {
       if (g_typed.empty()) return false;
@@ -50,7 +52,7 @@ protected:
     };
   }
   void TearDown() override {
-    g_pQueryModifiers = [] { return Qt::KeyboardModifiers(); };
+    g_pQueryKeyboardModifiers = savedModifiers;
     BoardViewFixture::TearDown();
   }
 
@@ -77,6 +79,7 @@ protected:
     const CellSize c = CurrentCellSize();
     return QPoint(slot.x + c.w / 2, slot.y + c.h / 2);
   }
+  KeyboardModifiersFunction savedModifiers = nullptr;
   static int CurrentKey() { return g_Record.moveNumber ? NodeMoveKey(*g_Record.current) : 0; }
   // The game goes on, nothing held, and the screen is the position.
   void ExpectSettled() {
