@@ -29,8 +29,6 @@ void CopyMail2ToClipboard(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
 void MergeRecordFromClipboard(CNarvoView*) {}
 
-void EditGameInfo(CNarvoView*) {}
-void EditProblemInfo(CNarvoView*) {}
 void EditConsumedTime(CNarvoView*, int) {}
 
 void ShowDovuWnd(bool) {}

@@ -26,6 +26,7 @@ class QPainter;
 // Undo snapshots.
 #include "app/undo.h"
 #include "settings/comment_dialogs_qt.h"
+#include "settings/info_dialogs_qt.h"
 #include "settings/siori_dialogs_qt.h"
 #include "view/position_edit.h"
 
@@ -51,8 +52,6 @@ void CopyBitmapToClipboard(CNarvoView* view);
 void MergeRecordFromClipboard(CNarvoView* view);
 
 // Record dialogs.
-void EditGameInfo(CNarvoView* view);
-void EditProblemInfo(CNarvoView* view);
 void EditConsumedTime(CNarvoView* view, int moveNumber);
 
 // The companion windows.
