@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <unordered_map>
+
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
@@ -507,10 +509,17 @@ const CommandEntry g_CommandTable[] = {
 #undef VIEW
 const size_t g_nCommandTableSize = sizeof(g_CommandTable) / sizeof(g_CommandTable[0]);
 
+// The idle pass looks up every action's row: by id at once, the first row of
+// an id as before.
 const CommandEntry* FindCommand(int id) {
-  for (size_t i = 0; i < g_nCommandTableSize; ++i)
-    if (g_CommandTable[i].id == id && id != 0) return &g_CommandTable[i];
-  return nullptr;
+  static const std::unordered_map<int, const CommandEntry*> byId = [] {
+    std::unordered_map<int, const CommandEntry*> m;
+    for (size_t i = 0; i < g_nCommandTableSize; ++i)
+      if (g_CommandTable[i].id != 0) m.emplace(g_CommandTable[i].id, &g_CommandTable[i]);
+    return m;
+  }();
+  auto it = byId.find(id);
+  return it == byId.end() ? nullptr : it->second;
 }
 
 CommandUi EvaluateCommand(const CommandEntry& entry, const CommandState& state) {
