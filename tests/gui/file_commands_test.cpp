@@ -212,6 +212,12 @@ TEST_F(FileCommandsTest, FilesThatCannotBeReadAreNotCalledMissing) {
     EXPECT_EQ(g_szRecordFilePath, before);
     EXPECT_TRUE(ui.status.empty());
   }
+  // The document's own open (command line, recent files) says the same.
+  const std::u16string folder = PathFromNative(hostile.Path("folder.zrf"));
+  ui.boxes.clear();
+  EXPECT_FALSE(doc.OnOpenDocument(folder));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + folder + u")が読めません。");
 }
 
 TEST_F(FileCommandsTest, ARecordReadOnlyInPartIsNeverSavedOverItsFile) {
