@@ -29,7 +29,6 @@ void CopyMail2ToClipboard(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
 void MergeRecordFromClipboard(CNarvoView*) {}
 
-void EditConsumedTime(CNarvoView*, int) {}
 
 void ShowDovuWnd(bool) {}
 void UpdateDovuWndFont() {}
@@ -46,7 +45,6 @@ void DrawClockRunningTime(CNarvoView*) {}
 
 void ContinueGame(CNarvoView*) {}
 void EditPlayerNames(CNarvoView*) {}
-void RunJishogiDialog(CNarvoView*) {}
 void EnterEndMark(CNarvoView*, int) {}
 void NextTurnOrStop(CNarvoView*) {}
 void EndGame(CNarvoView*) { g_AppMode = kModeView; }

@@ -27,6 +27,7 @@ class QPainter;
 #include "app/undo.h"
 #include "settings/comment_dialogs_qt.h"
 #include "settings/info_dialogs_qt.h"
+#include "settings/small_dialogs_qt.h"
 #include "settings/siori_dialogs_qt.h"
 #include "view/position_edit.h"
 
@@ -52,7 +53,6 @@ void CopyBitmapToClipboard(CNarvoView* view);
 void MergeRecordFromClipboard(CNarvoView* view);
 
 // Record dialogs.
-void EditConsumedTime(CNarvoView* view, int moveNumber);
 
 // The companion windows.
 void ShowDovuWnd(bool show);
@@ -72,7 +72,6 @@ void DrawClockRunningTime(CNarvoView* view);
 // Play.
 void ContinueGame(CNarvoView* view);
 void EditPlayerNames(CNarvoView* view);
-void RunJishogiDialog(CNarvoView* view);
 void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
 // After a move entered in a game: the clock for the next side, or the stop
 // of a full record.

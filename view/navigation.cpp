@@ -1,13 +1,7 @@
 #include "view/navigation.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QSpinBox>
 #include <QThread>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +15,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/small_dialogs_qt.h"
 #include "view/key_state.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
@@ -39,27 +34,6 @@ void DefaultPump(bool waiting) {
                                           : QEventLoop::AllEvents);
 }
 void DefaultSleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
-
-bool DefaultAskMoveNumber(int current, int& number) {
-  QDialog dlg(QApplication::activeWindow());
-  dlg.setWindowTitle(QString::fromUtf16(u"指定手数へ"));
-  auto* spin = new QSpinBox(&dlg);
-  spin->setRange(-99999, 99999);
-  spin->setValue(current);
-  spin->selectAll();
-  auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QString::fromUtf16(u"手数："), &dlg));
-  row->addWidget(spin);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-  auto* layout = new QVBoxLayout(&dlg);
-  layout->addLayout(row);
-  layout->addWidget(buttons);
-  if (dlg.exec() != QDialog::Accepted) return false;
-  number = spin->value();
-  return true;
-}
 
 bool InGame() { return g_AppMode == kModeGame || g_AppMode == kModeGamePiece; }
 
@@ -216,7 +190,7 @@ void RunReplay(CNarvoView* view, bool timed, bool backward) {
 
 ReplayPumpFunction g_pReplayPump = DefaultPump;
 ReplaySleepFunction g_pReplaySleep = DefaultSleep;
-AskMoveNumberFunction g_pAskMoveNumber = DefaultAskMoveNumber;
+AskMoveNumberFunction g_pAskMoveNumber = AskMoveNumberByDialog;
 
 int IsBranchPoint(const RecordNode* node) {
   if (!node) return 0;
