@@ -56,6 +56,7 @@ public:
   void OnTimer(int id);
 
   uint8_t m_nPickedCell = 0;
+  int m_nDropCell = 0;       // the square the last drop of position editing landed on
   bool m_bContextHandled = false;
 
   // Part of the view drawn into the image at once, as the paint would, and

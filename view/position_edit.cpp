@@ -15,7 +15,10 @@
 #include "record/record_reader.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "view/hit_test.h"
+#include "view/key_state.h"
 #include "view/move_path.h"
+#include "view/piece_drag.h"
 #include "view/narvo_view.h"
 
 int g_bEditing = 0;
@@ -141,6 +144,30 @@ void EditSwapSides(CNarvoView* view) {
 
 void EditChangeTurn(CNarvoView* view) {
   g_Board.sideToMove = kSente - g_Board.sideToMove;
+  SettleStart();
+  RedrawBoardView(view);
+}
+
+void EditDropPiece(CNarvoView* view, int x, int y) {
+  const int held = view ? view->m_nPickedCell : 0;
+  const int target = HitTestBoard(x, kHitEditDrop, kSente, y, held);
+  g_AppMode = kModeEdit;
+  if (target <= 0) {
+    Ui().PlayWarningSound();
+    RestoreLiftedOrigin(view);
+    return;
+  }
+  const EditDropResult r =
+      ApplyEditDrop(g_Board, held, target, IsCtrlHeld(), IsShiftHeld(), g_bBoardFlipped != 0);
+  if (!r.changed) {
+    // A drop the pieces cannot make (a hand onto its own stand, the box onto
+    // itself): the piece simply goes back.
+    RestoreLiftedOrigin(view);
+    return;
+  }
+  ForgetLiftedOrigin();
+  if (view && r.dropSquare) view->m_nDropCell = r.dropSquare;
+  if (g_pPlayPieceSound) g_pPlayPieceSound();
   SettleStart();
   RedrawBoardView(view);
 }

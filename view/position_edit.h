@@ -23,3 +23,7 @@ void EditBoxToGoteHand(CNarvoView* view);
 // Half a turn with the players (and their short names) swapped.
 void EditSwapSides(CNarvoView* view);
 void EditChangeTurn(CNarvoView* view);
+// The held piece (the view's picked cell) dropped with its centre at (x, y):
+// onto a square, either stand or the box, with Ctrl (and Shift) moving many.
+// Nowhere to go: the warning sound and the piece back where it was.
+void EditDropPiece(CNarvoView* view, int x, int y);
