@@ -2,7 +2,6 @@
 
 #include "app/narvo_app.h"
 #include "record/ui_port.h"
-#include "view/piece_drag.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
 void UpdateDovuWndScroll() {}
@@ -48,11 +47,6 @@ void EditPlayerNames(CNarvoView*) {}
 void EnterEndMark(CNarvoView*, int) {}
 void NextTurnOrStop(CNarvoView*) {}
 void EndGame(CNarvoView*) { g_AppMode = kModeView; }
-
-void EditDropPiece(CNarvoView* view, int, int) {
-  RestoreLiftedOrigin(view);
-  g_AppMode = kModeEdit;
-}
 
 
 void LaunchRecordDb(CNarvoView*) {}

@@ -79,10 +79,6 @@ void NextTurnOrStop(CNarvoView* view);
 // The end of a game; the stand-in only leaves game mode for viewing.
 void EndGame(CNarvoView* view);
 
-// Position editing: the held piece dropped with its centre at (x, y); the
-// stand-in puts it back where it was picked.
-void EditDropPiece(CNarvoView* view, int x, int y);
-
 // Sibling programs.
 void LaunchRecordDb(CNarvoView* view);
 void RecordDbPositionSearch(CNarvoView* view);

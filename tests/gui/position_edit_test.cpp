@@ -230,3 +230,73 @@ TEST_F(PositionEditTest, SwapSidesAndChangeTurn) {
 }
 
 }  // namespace
+
+// ---- With the mouse -----------------------------------------------------------------------
+
+#include <QTest>
+
+#include "tests/support/board_view_fixture.h"
+#include "view/key_state.h"
+
+namespace {
+
+Qt::KeyboardModifiers g_heldModifiers = Qt::NoModifier;
+
+class PositionEditMouseTest : public BoardViewFixture {
+ protected:
+  void SetUp() override {
+    SetUpView();
+    saved_ = g_pQueryKeyboardModifiers;
+    g_pQueryKeyboardModifiers = [] { return g_heldModifiers; };
+    g_heldModifiers = Qt::NoModifier;
+    g_bConfirmSave = 0;
+    StartPositionEdit(view.get());
+  }
+  void TearDown() override {
+    g_pQueryKeyboardModifiers = saved_;
+    g_bEditing = 0;
+    BoardViewFixture::TearDown();
+  }
+  QPoint At(int square) {
+    const PixelPoint p = Centre(square);
+    return QPoint(p.x, p.y);
+  }
+  QPoint StandOf(int side) {
+    const PixelPoint slot = GetHandSlotPos(kPawn, side);
+    const CellSize c = CurrentCellSize();
+    return QPoint(slot.x + c.w / 2, slot.y + c.h / 2);
+  }
+  void Drag(QPoint from, QPoint to) {
+    QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), view->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &move);
+    QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, to);
+  }
+  KeyboardModifiersFunction saved_ = nullptr;
+};
+
+TEST_F(PositionEditMouseTest, DragsMovePiecesAndTheViewShowsThePosition) {
+  ASSERT_EQ(g_AppMode, kModeEdit);
+  Drag(At(77), At(55));
+  EXPECT_EQ(g_Board.squares[55], kSenteBit | kPawn);
+  EXPECT_EQ(view->m_nDropCell, 55);
+  // Ctrl: every first-player pawn onto the first player's stand.
+  g_heldModifiers = Qt::ControlModifier;
+  Drag(At(27), StandOf(kSente));
+  EXPECT_EQ(g_Board.hands[1][kPawn], 9);
+  for (int file = 1; file <= 9; ++file) EXPECT_NE(g_Board.squares[file * 10 + 7], kSenteBit | kPawn);
+  EXPECT_TRUE(SameBoardState(g_StartBoard, g_Board));
+  EXPECT_EQ(g_AppMode, kModeEdit);
+  EXPECT_EQ(Shown(), FreshPaint());
+  Screen().save("/tmp/position_edit_view.png");
+  // Nowhere to go: the warning and the piece back.
+  g_heldModifiers = Qt::NoModifier;
+  const BoardState before = g_Board;
+  Drag(At(59), QPoint(2, 2));
+  EXPECT_EQ(CompareBoardStates(g_Board, before), 0);
+  EXPECT_EQ(ui.warnings, 1);
+  EXPECT_EQ(Shown(), FreshPaint());
+}
+
+}  // namespace
