@@ -413,6 +413,7 @@ TEST_F(MouseInputTest, TrimmingFollowsTheNearestEdgeAndKeepsTenPixels) {
 TEST_F(MouseInputTest, EditingPicksAnythingAndHandsTheDropOver) {
   g_AppMode = kModeEdit;
   Drag(At(33), At(55));
+  EXPECT_EQ(g_Board.squares[55], kPawn);
   EXPECT_EQ(g_AppMode, kModeEdit);
   EXPECT_EQ(g_nDragState, 0);
   EXPECT_EQ(Shown(), FreshPaint());
@@ -424,7 +425,7 @@ TEST_F(MouseInputTest, EditingPicksAnythingAndHandsTheDropOver) {
   EXPECT_EQ(Shown(), FreshPaint());
   OnViewRButtonUp(view.get());
   // On an empty square nothing changes and the menu is shown.
-  OnViewRButtonDown(view.get(), At(55).x(), At(55).y());
+  OnViewRButtonDown(view.get(), At(54).x(), At(54).y());
   EXPECT_FALSE(view->m_bContextHandled);
 }
 
