@@ -43,7 +43,6 @@ void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
 void DrawClockRunningTime(CNarvoView*) {}
 
 void ContinueGame(CNarvoView*) {}
-void EditPlayerNames(CNarvoView*) {}
 void EnterEndMark(CNarvoView*, int) {}
 void NextTurnOrStop(CNarvoView*) {}
 void EndGame(CNarvoView*) { g_AppMode = kModeView; }

@@ -71,7 +71,6 @@ void DrawClockRunningTime(CNarvoView* view);
 
 // Play.
 void ContinueGame(CNarvoView* view);
-void EditPlayerNames(CNarvoView* view);
 void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
 // After a move entered in a game: the clock for the next side, or the stop
 // of a full record.

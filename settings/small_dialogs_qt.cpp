@@ -17,6 +17,7 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "app/undo.h"
+#include "record/board.h"
 #include "record/header.h"
 #include "record/history.h"
 #include "record/notation.h"
@@ -237,4 +238,35 @@ int FillPlayerNameCombos(CPlayerProDlg& dlg) {
   dlg.second_->clear();
   dlg.second_->addItems(items);
   return result;
+}
+
+void AddPlayersToNameLists() {
+  if (g_nHistoryModePlayers == 0) return;
+  const RecordHeader& h = g_Record.header;
+  for (const std::u16string* name : {&h.firstPlayer, &h.secondPlayer})
+    if (!name->empty()) AddHistoryItem(*name, g_hisPlayers);
+  if (!h.firstPlayer.empty() || !h.secondPlayer.empty()) SaveHistory(g_hisPlayers);
+}
+
+void EditPlayerNames(CNarvoView* view) {
+  const bool handicap = g_Board.handicap != kHandicapEven;
+  CPlayerProDlg dlg(handicap ? u"下手：" : u"先手：", handicap ? u"上手：" : u"後手：", DialogOwner());
+  RecordHeader& h = g_Record.header;
+  dlg.m_strFirstShortName = h.firstShortName;
+  dlg.m_strSecondShortName = h.secondShortName;
+  if (RunModalDialog(dlg) != QDialog::Accepted) return;
+  SaveUndoPoint(u"対局者名変更");
+  const bool changed = dlg.m_strFirstName != h.firstPlayer || dlg.m_strSecondName != h.secondPlayer ||
+                       dlg.m_strFirstShortName != h.firstShortName ||
+                       dlg.m_strSecondShortName != h.secondShortName;
+  SetHeaderText(h.firstPlayer, dlg.m_strFirstName, kPlayerNameCapacity);
+  SetHeaderText(h.secondPlayer, dlg.m_strSecondName, kPlayerNameCapacity);
+  h.firstShortName = dlg.m_strFirstShortName;
+  h.secondShortName = dlg.m_strSecondShortName;
+  DrawInfoPlayerNames(view);
+  AddPlayersToNameLists();
+  if (!changed) return;
+  g_Record.changeCount = 1;
+  if (g_pDocument) g_pDocument->SetModifiedFlag(true);
+  UpdateMainTitle();
 }

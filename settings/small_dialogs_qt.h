@@ -105,3 +105,9 @@ private:
 // Both name combos: the players' history, then the lines of "対局者.txt" (or
 // "player.txt") it does not hold. -1 when neither list file can be read.
 int FillPlayerNameCombos(CPlayerProDlg& dlg);
+// The record's two player names into the players' history (when 対局者履歴
+// is not 0), the file written when either is not empty.
+void AddPlayersToNameLists();
+// 対局者名変更: CPlayerProDlg on the record's names; OK stores them with the
+// undo point "対局者名変更".
+void EditPlayerNames(CNarvoView* view);

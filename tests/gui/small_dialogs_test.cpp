@@ -294,4 +294,32 @@ TEST_F(SmallDialogTest, PlayerCombosListHistoryThenListFile) {
   EXPECT_EQ(g_hisPlayers.count, 2);
 }
 
+// 対局者名変更 in a run where nothing read the players' history before: the
+// names entered join the entries of the file instead of replacing them.
+TEST_F(SmallDialogTest, PlayerNameChangeKeepsTheHistoryFile) {
+  WriteFile(u"対局者.his", "\xef\xbb\xbf佐藤\r\n森内\r\n");
+  g_Record.header.firstPlayer = u"羽生";
+  SetHandicapBoard(g_Board, 1);
+  QString firstLabel;
+  Script([&](QDialog& d) {
+    auto& p = static_cast<CPlayerProDlg&>(d);
+    firstLabel = p.findChildren<QLabel*>().at(0)->text();
+    p.SecondCombo()->setEditText(QString::fromUtf16(u"渡辺"));
+    p.SecondShortEdit()->setText(QString::fromUtf16(u"渡"));
+    return Ok(d);
+  });
+  EditPlayerNames(nullptr);
+  EXPECT_EQ(U(firstLabel), u"下手：");
+  EXPECT_EQ(g_Record.header.secondPlayer, u"渡辺");
+  EXPECT_EQ(g_Record.header.secondShortName, u"渡");
+  EXPECT_EQ(GetUndoLabel(), u"対局者名変更");
+  EXPECT_EQ(g_Record.changeCount, 1);
+  EXPECT_EQ(FileBytes(u"対局者.his"), "\xef\xbb\xbf渡辺\r\n羽生\r\n佐藤\r\n森内\r\n");
+  // Unchanged names: no change counted.
+  g_Record.changeCount = 0;
+  Script(Ok);
+  EditPlayerNames(nullptr);
+  EXPECT_EQ(g_Record.changeCount, 0);
+}
+
 }  // namespace
