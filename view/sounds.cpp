@@ -5,6 +5,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -22,6 +23,44 @@ bool StartsAsWave(const QByteArray& head) {
   return head.size() >= 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE";
 }
 
+uint32_t Le32(const QByteArray& b, qsizetype at) {
+  auto u = [&](qsizetype i) { return uint32_t(uint8_t(b[at + i])); };
+  return u(0) | u(1) << 8 | u(2) << 16 | u(3) << 24;
+}
+uint16_t Le16(const QByteArray& b, qsizetype at) {
+  return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
+
+// A WAVE the player decodes: plain PCM or float samples in a "fmt " chunk,
+// then a "data" chunk, each whole inside the file. The player never finishes
+// loading anything else, and an effect left loading blocks every later one
+// from being destroyed.
+bool IsPlayableWave(const QByteArray& file) {
+  if (!StartsAsWave(file)) return false;
+  bool format = false;
+  for (qsizetype at = 12; at + 8 <= file.size();) {
+    const QByteArray id = file.mid(at, 4);
+    const uint32_t size = Le32(file, at + 4);
+    const qsizetype body = at + 8;
+    // A chunk running past the end would leave the player waiting for it.
+    if (size > uint32_t(file.size() - body)) return false;
+    if (id == "fmt ") {
+      if (size < 16) return false;
+      const uint16_t tag = Le16(file, body), channels = Le16(file, body + 2);
+      const uint32_t rate = Le32(file, body + 4);
+      const uint16_t bits = Le16(file, body + 14);
+      const bool known = tag == 1 || tag == 3 || tag == 0xFFFE;
+      const bool sampleSize = bits == 8 || bits == 16 || bits == 24 || bits == 32;
+      if (!known || channels == 0 || rate == 0 || !sampleSize) return false;
+      format = true;
+    } else if (id == "data") {
+      return format;
+    }
+    at = body + qsizetype(size) + (size & 1);
+  }
+  return false;
+}
+
 class QtSoundPort : public SoundPort {
 public:
   void PlayWarning() override { QApplication::beep(); }
@@ -31,6 +70,7 @@ public:
   bool PlayFile(const std::u16string& path) override {
     // One effect for the user's file, made again when the file changes.
     if (!m_file || m_filePath != path) {
+      DropFile();
       m_file = std::make_unique<QSoundEffect>();
       m_filePath = path;
       QObject::connect(m_file.get(), &QSoundEffect::statusChanged, m_file.get(), [this, path] {
@@ -45,11 +85,19 @@ public:
 
   void Release() {
     m_resources.clear();
+    DropFile();
+  }
+
+private:
+  // An effect still loading cannot be destroyed without blocking on the
+  // player's loader: it is left alone.
+  void DropFile() {
+    if (m_file && m_file->status() == QSoundEffect::Loading)
+      (void)m_file.release();
     m_file.reset();
     m_filePath.clear();
   }
 
-private:
   QSoundEffect& Effect(const std::u16string& resource) {
     std::unique_ptr<QSoundEffect>& effect = m_resources[resource];
     if (!effect) {
@@ -110,7 +158,10 @@ void PlayWarningSound() {
 
 bool IsWaveFile(const std::u16string& path) {
   QFile file(QString::fromStdU16String(path));
-  return !path.empty() && file.open(QIODevice::ReadOnly) && StartsAsWave(file.read(12));
+  // Only the headers are needed; a sound file larger than this is refused.
+  constexpr qint64 kMaxWaveBytes = 64 << 20;
+  if (path.empty() || !file.open(QIODevice::ReadOnly) || file.size() > kMaxWaveBytes) return false;
+  return IsPlayableWave(file.readAll());
 }
 
 void ReportWaveFileFailure(const std::u16string& path) {

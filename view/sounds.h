@@ -47,7 +47,8 @@ void PlayWarningSound();
 // cannot be played).
 void PlayPieceSound();
 
-// 1 when the file's first bytes are those of a RIFF WAVE file.
+// A RIFF WAVE file that the player decodes: PCM or float samples of 8 to 32
+// bits with a "data" chunk.
 bool IsWaveFile(const std::u16string& path);
 // "WAVEファイル(%s)の再生に失敗しました。" in an error box.
 void ReportWaveFileFailure(const std::u16string& path);

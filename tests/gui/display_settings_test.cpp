@@ -41,24 +41,17 @@ QFont g_fontOffered;
 std::optional<BoardPieceChoice> g_pieceAnswer;
 BoardPieceChoice g_pieceOffered;
 
-bool AnswerColour(EnvColor& c) {
-  g_colourOffered = c;
-  if (!g_colourAnswer) return false;
-  c = *g_colourAnswer;
+// A chooser seam that records what it was offered and gives the scripted answer.
+template <typename T, std::optional<T>& answer, T& offered>
+bool Answer(T& value) {
+  offered = value;
+  if (!answer) return false;
+  value = *answer;
   return true;
 }
-bool AnswerFont(QFont& f) {
-  g_fontOffered = f;
-  if (!g_fontAnswer) return false;
-  f = *g_fontAnswer;
-  return true;
-}
-bool AnswerPieces(BoardPieceChoice& c) {
-  g_pieceOffered = c;
-  if (!g_pieceAnswer) return false;
-  c = *g_pieceAnswer;
-  return true;
-}
+constexpr auto AnswerColour = Answer<EnvColor, g_colourAnswer, g_colourOffered>;
+constexpr auto AnswerFont = Answer<QFont, g_fontAnswer, g_fontOffered>;
+constexpr auto AnswerPieces = Answer<BoardPieceChoice, g_pieceAnswer, g_pieceOffered>;
 
 constexpr int Key(int from, int to) { return from | to << 8; }
 

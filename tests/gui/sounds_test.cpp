@@ -41,10 +41,34 @@ protected:
     EnsureQtApp();
     ResetEnvDefaults();
     LoadPieceSounds();
-    wave = dir.path().toStdU16String() + u"/mine.wav";
-    QFile f(QString::fromStdU16String(wave));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16));
+    wave = Write("mine.wav", Wave(1, 16));
+  }
+  // A mono WAVE of 8000 Hz with the format tag and sample size given and
+  // four samples.
+  static QByteArray Wave(int tag, int bits) {
+    auto le = [](QByteArray& b, uint32_t v, int bytes) {
+      for (int i = 0; i < bytes; ++i) b.append(char(v >> (8 * i) & 0xFF));
+    };
+    QByteArray data(4 * bits / 8, '\x10');
+    QByteArray w("RIFF");
+    le(w, 36 + data.size(), 4);
+    w += "WAVEfmt ";
+    le(w, 16, 4);
+    le(w, tag, 2);
+    le(w, 1, 2);
+    le(w, 8000, 4);
+    le(w, 8000 * bits / 8, 4);
+    le(w, bits / 8, 2);
+    le(w, bits, 2);
+    w += "data";
+    le(w, data.size(), 4);
+    return w + data;
+  }
+  std::u16string Write(const char* name, const QByteArray& bytes) {
+    QFile f(dir.path() + "/" + name);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName().toStdU16String();
   }
   void TearDown() override { FreePieceSounds(); }
   QTemporaryDir dir;
@@ -110,12 +134,30 @@ TEST_F(SoundsTest, AMissingBuiltInSoundFallsBackOnTheWarning) {
   g_hPieceSound2 = kept;
 }
 
+TEST_F(SoundsTest, OnlyWaveFilesThePlayerDecodesAreHandedToIt) {
+  const QByteArray good = Wave(1, 16);
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    bool playable;
+  };
+  const Case cases[] = {
+      {"pcm8.wav", Wave(1, 8), true},
+      {"float.wav", Wave(3, 32), true},
+      {"short-data.wav", good.left(good.size() - 2), false},  // the data chunk runs short
+      {"text.wav", "not a sound at all", false},
+      {"header.wav", good.left(16), false},                 // no format, no data
+      {"no-data.wav", good.left(36), false},
+      {"adpcm.wav", Wave(2, 16), false},
+      {"bits12.wav", Wave(1, 12), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWaveFile(Write(c.name, c.bytes)), c.playable) << c.name;
+  EXPECT_FALSE(IsWaveFile(u""));
+  EXPECT_FALSE(IsWaveFile(dir.path().toStdU16String() + u"/missing.wav"));
+}
+
 TEST_F(SoundsTest, AUserFileThatCannotPlayIsReportedEachTime) {
   g_nPieceSound = 4;
-  QFile text(dir.path() + "/notes.wav");
-  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-  text.write("not a sound at all");
-  text.close();
   struct Case {
     std::u16string path;
     bool portWorks;
@@ -123,7 +165,8 @@ TEST_F(SoundsTest, AUserFileThatCannotPlayIsReportedEachTime) {
   };
   const Case cases[] = {
       {dir.path().toStdU16String() + u"/missing.wav", true, false},
-      {text.fileName().toStdU16String(), true, false},
+      {Write("notes.wav", "not a sound at all"), true, false},
+      {Write("truncated.wav", Wave(1, 16).left(20)), true, false},
       {u"", true, false},
       {wave, false, true},  // the player refuses it
   };
