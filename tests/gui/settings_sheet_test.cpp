@@ -247,7 +247,10 @@ TEST_F(SettingsSheetTest, MailSoundAndPrintPagesEnableTheirFields) {
   const std::u16string wave = dir_.path().toStdU16String() + u"/b.wav";
   QFile waveFile(QString::fromStdU16String(wave));
   ASSERT_TRUE(waveFile.open(QIODevice::WriteOnly));
-  waveFile.write(QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(40, '\0'));
+  // A mono 8-bit PCM WAVE of 8000 Hz with four samples.
+  waveFile.write(QByteArray("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0"
+                            "\x40\x1f\0\0\x01\0\x08\0data\x04\0\0\0\x80\x80\x80\x80",
+                            48));
   waveFile.close();
   Run([&](CProSheet& sheet) {
     auto* mail = Show<CMailPage>(sheet, 3);
