@@ -23,7 +23,9 @@ CCalendarDlg::CCalendarDlg(const QDate& select, QWidget* parent) : QDialog(paren
   auto* layout = new QVBoxLayout(this);
   calendar_ = new QCalendarWidget(this);
   calendar_->setGridVisible(true);
+  calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
   calendar_->setFirstDayOfWeek(Qt::Sunday);
+  calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   calendar_->setSelectedDate(select.isValid() ? select : Today());
   layout->addWidget(calendar_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

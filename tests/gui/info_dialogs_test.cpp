@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QApplication>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -335,6 +337,40 @@ TEST_F(InfoDialogTest, ProblemDialogItemsHistoriesAndUndo) {
   for (const std::u16string& name : {u"作品名", u"手数", u"備考"})
     EXPECT_EQ(FileBytes(std::u16string(name) + u".his"), "<missing>") << Utf16ToUtf8(name);
   EXPECT_TRUE(ui.boxes.empty());
+}
+
+// Every label and button shows its whole text (set NARVO_RENDER_DIR to keep
+// pictures of the dialogs).
+TEST_F(InfoDialogTest, DialogsShowTheirTextsWhole) {
+  g_szUserInfoName[0] = u"段位";
+  g_Record.header.startTime = u"2024/03/10(日)";
+  g_Record.header.event = u"第37期竜王戦七番勝負第4局";
+  g_Record.header.timeLimit = u"各8時間";
+  auto check = [](QDialog& d, const char* file) {
+    QApplication::processEvents();
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+      if (!w->isVisibleTo(&d)) continue;
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w))
+        EXPECT_GE(w->width(), w->sizeHint().width()) << file << ": " << w->metaObject()->className();
+    }
+    if (const char* dir = std::getenv("NARVO_RENDER_DIR"))
+      d.grab().save(QString::fromUtf8(dir) + "/" + file);
+  };
+  Script({[&](QDialog& d) {
+            check(d, "game-info.png");
+            static_cast<CEdtInfoDlg&>(d).DateButton()->click();
+            return Cancel(d);
+          },
+          [&](QDialog& d) {
+            check(d, "calendar.png");
+            return Cancel(d);
+          }});
+  EditGameInfo(nullptr);
+  Script({[&](QDialog& d) {
+    check(d, "problem-info.png");
+    return Cancel(d);
+  }});
+  EditProblemInfo(nullptr);
 }
 
 }  // namespace
