@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "settings/dialog_runner_qt.h"
+
 CSasiteDlg::CSasiteDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("指し手入力"));
   auto* layout = new QVBoxLayout(this);
@@ -23,7 +25,7 @@ bool CSasiteDlg::Run() {
   m_pEdit->setText(QString::fromStdU16String(m_strMove));
   m_pEdit->selectAll();
   m_pEdit->setFocus();
-  if (exec() != QDialog::Accepted) return false;
+  if (RunModalDialog(*this) != QDialog::Accepted) return false;
   m_strMove = m_pEdit->text().toStdU16String();
   return true;
 }

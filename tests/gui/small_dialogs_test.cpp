@@ -26,6 +26,7 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "settings/jishogi_points.h"
+#include "settings/sasite_dlg_qt.h"
 #include "settings/small_dialogs_qt.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
@@ -244,6 +245,25 @@ TEST_F(SmallDialogTest, JishogiTexts) {
   SetHandicapBoard(g_Board, 6);
   EXPECT_EQ(CountJishogiPoints(kGote), 17);
   EXPECT_EQ(CountJishogiPoints(kSente), 27);
+}
+
+// ---- Typed move --------------------------------------------------------------------
+
+TEST_F(SmallDialogTest, MoveEntryDialogHandsOverTheText) {
+  for (bool ok : {true, false}) {
+    CSasiteDlg dlg(nullptr);
+    dlg.m_strMove = u"76FU";
+    QString shown;
+    Script([&](QDialog& d) {
+      EXPECT_EQ(d.windowTitle(), QString::fromUtf16(u"指し手入力"));
+      shown = dlg.Edit()->text();
+      dlg.Edit()->setText("7776");
+      return ok ? Ok(d) : Cancel(d);
+    });
+    EXPECT_EQ(dlg.Run(), ok);
+    EXPECT_EQ(shown, "76FU");
+    EXPECT_EQ(dlg.m_strMove, ok ? u"7776" : u"76FU");
+  }
 }
 
 // ---- Player names ---------------------------------------------------------------------
