@@ -34,6 +34,9 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "settings/settings_sheet_qt.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -342,6 +345,12 @@ CMainFrame::CMainFrame() {
   statusBar()->addWidget(m_pStatusPane, 1);
   BuildPreviewBar();
   UpdateMainTitle();
+  CreateDovuWnd(this);
+  AddCompanionWindow(g_pMoveListWnd, &g_rcMoveListWnd);
+  CreateBranchWindow(this);
+  AddCompanionWindow(g_pBranchWnd, &g_rcBranchWnd);
+  CreateCommentWindow(this);
+  AddCompanionWindow(g_pCommentWnd, &g_rcCommentWnd);
 
   // Menus and bars follow the program state whenever the event loop falls idle.
   if (auto* d = QAbstractEventDispatcher::instance())
@@ -629,6 +638,7 @@ void CMainFrame::EnterPrintPreview() {
   g_nPreviewPrevMode = g_AppMode;
   g_AppMode = kModePreview;
   UpdateMainTitle();
+  ShowDovuWnd(false);
   g_bShowMoveListWnd = 0;
   if (m_pView) m_pView->update();
 }
@@ -640,7 +650,12 @@ void CMainFrame::LeavePrintPreview() {
   if (m_bWasReplayBarShown) m_pReplayBar->show();
   g_AppMode = g_nPreviewPrevMode == kModePreview ? kModeView : g_nPreviewPrevMode;
   UpdateMainTitle();
-  if (m_bWasMoveListShown) g_bShowMoveListWnd = 1;
+  if (m_bWasMoveListShown) {
+    ResetDovuWndScroll();
+    FitDovuWndToDesktop();
+    ShowDovuWnd(true);
+    g_bShowMoveListWnd = 1;
+  }
   if (m_pView) m_pView->update();
 }
 
@@ -751,6 +766,14 @@ void CMainFrame::OnDestroy() {
   g_rcMainWindow.y = fr.y();
   g_rcMainWindow.width = fr.width();
   g_rcMainWindow.height = fr.height();
+  // A hidden companion window moved with the frame has had no move event.
+  for (const Companion& c : m_companions) {
+    if (!c.placement) continue;
+    c.placement->x = c.window->pos().x();
+    c.placement->y = c.window->pos().y();
+    c.placement->width = c.window->width();
+    c.placement->height = c.window->height();
+  }
   // The file keeps the first copy's places.
   int off = InstanceOffset();
   if (off) {

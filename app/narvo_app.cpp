@@ -21,6 +21,7 @@
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "view/move_list_wnd.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"

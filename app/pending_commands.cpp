@@ -4,7 +4,6 @@
 #include "record/ui_port.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
-void UpdateDovuWndScroll() {}
 void ResumeSuspendedGame(CNarvoView*) {}
 void StartNewGame(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
@@ -29,15 +28,6 @@ void CopyBitmapToClipboard(CNarvoView*) {}
 void MergeRecordFromClipboard(CNarvoView*) {}
 
 
-void ShowDovuWnd(bool) {}
-void UpdateDovuWndFont() {}
-void UpdateCommentWindowFont() {}
-void FitDovuWndToDesktop() {}
-void InvalidateDovuWnd() {}
-void ShowBranchWnd(bool) {}
-void UpdateBranchWindow() {}
-void PrepareCommentWindow() {}
-void UpdateCommentWindow() {}
 
 void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
 void DrawClockRunningTime(CNarvoView*) {}

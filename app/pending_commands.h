@@ -14,7 +14,6 @@
 class CNarvoView;
 
 int PasteFromClipboard(CNarvoView* view);
-void UpdateDovuWndScroll();
 void ResumeSuspendedGame(CNarvoView* view);
 void StartNewGame(CNarvoView* view);
 void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
@@ -54,16 +53,6 @@ void MergeRecordFromClipboard(CNarvoView* view);
 
 // Record dialogs.
 
-// The companion windows.
-void ShowDovuWnd(bool show);
-void UpdateDovuWndFont();        // 棋譜ポイントフォント changed
-void UpdateCommentWindowFont();  // コメントポイントフォント changed
-void FitDovuWndToDesktop();
-void InvalidateDovuWnd();
-void ShowBranchWnd(bool show);
-void UpdateBranchWindow();
-void PrepareCommentWindow();
-void UpdateCommentWindow();
 
 // The print preview page, drawn by the view.
 void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);

@@ -13,6 +13,7 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "view/comment_wnd.h"
 #include "settings/env.h"
 #include "view/board_input.h"
 #include "view/info_panel.h"

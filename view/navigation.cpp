@@ -9,6 +9,8 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/pending_commands.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"

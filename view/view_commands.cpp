@@ -11,6 +11,9 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/record_reader.h"
@@ -165,6 +168,7 @@ void ToggleMoveListWindow() {
     FitDovuWndToDesktop();
     ShowDovuWnd(true);
     g_bShowMoveListWnd = 1;
+    UpdateDovuWndScroll();
   }
 }
 
@@ -191,7 +195,7 @@ void SetBranchWindowMode(int mode) {
 }
 
 void SetCommentWindowMode(int mode) {
-  if (mode >= 2 && g_nCommentWndMode < 2) PrepareCommentWindow();
+  if (mode >= 2 && g_nCommentWndMode < 2) FitCommentWindowToDesktop();
   g_nCommentWndMode = uint8_t(mode);
   UpdateCommentWindow();
 }
