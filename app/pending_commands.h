@@ -6,8 +6,12 @@
 
 #include "view/move_path.h"  // DoMove
 
-// The file commands and navigation, which the callers of this header use as well.
+// The file commands, navigation and the companion windows, which the callers
+// of this header use as well.
 #include "app/file_commands.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/navigation.h"
 #include "view/display_settings.h"
 

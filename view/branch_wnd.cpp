@@ -53,13 +53,7 @@ std::vector<BranchRow> BuildBranchRows() {
     row.node = n;
     row.number = FormatU16(u"%2d%c", number, n->comment ? u'*' : u' ');
     row.text = FormatShownMove(n, parent, 17);
-    if (GetBookmarkName(NodeIndex(g_Record, n), g_Record)) {
-      size_t blank = row.text.find(u' ');
-      if (blank == std::u16string::npos)
-        row.text += u'&';
-      else
-        row.text[blank] = u'&';
-    }
+    if (GetBookmarkName(NodeIndex(g_Record, n), g_Record)) PutFirstBlankMark(row.text, u'&');
     rows.push_back(std::move(row));
   }
   return rows;

@@ -36,15 +36,6 @@ constexpr int kTimesForm = 0;
 constexpr int kBranchForm = 1;
 constexpr int kMaxColumns = 8;
 
-// The first U+0020 becomes the mark; a text without one gets it appended.
-void PutMark(std::u16string& text, char16_t mark) {
-  size_t blank = text.find(u' ');
-  if (blank == std::u16string::npos)
-    text += mark;
-  else
-    text[blank] = mark;
-}
-
 bool IsBranchPointUnder(const RecordNode* node, const RecordNode* parent) {
   if (node->nextSibling) return true;
   return parent && parent->firstChild != node && parent->firstChild->nextSibling;
@@ -54,9 +45,9 @@ bool IsBranchPointUnder(const RecordNode* node, const RecordNode* parent) {
 std::u16string MarkedMoveText(const GameRecord& record, const RecordNode* node,
                               const RecordNode* parent, int width, bool withSioriName) {
   std::u16string text = FormatShownMove(node, parent, width);
-  if (IsBranchPointUnder(node, parent)) PutMark(text, u'+');
+  if (IsBranchPointUnder(node, parent)) PutFirstBlankMark(text, u'+');
   if (const char16_t* name = GetBookmarkName(NodeIndex(record, node), record)) {
-    PutMark(text, u'&');
+    PutFirstBlankMark(text, u'&');
     if (withSioriName) {
       text.erase(text.find(u'&') + 1);
       text += name;
@@ -98,6 +89,14 @@ void MarkRecordChanged() {
 }  // namespace
 
 // ---- Rows ---------------------------------------------------------------------------
+
+void PutFirstBlankMark(std::u16string& text, char16_t mark) {
+  size_t blank = text.find(u' ');
+  if (blank == std::u16string::npos)
+    text += mark;
+  else
+    text[blank] = mark;
+}
 
 void PadDisplay(std::u16string& text, int width) {
   int w = DisplayWidth(text);
@@ -389,7 +388,7 @@ QMenu* CDovuWnd::BuildContextMenu(const QPoint& at) {
     });
   if (branchForm && m_pTarget && k >= 1)
     connect(menu->addAction(Q(FormatU16(u"先頭へ(&T) %s", targetText.c_str()))),
-            &QAction::triggered, this, [this] { PromoteTarget(); });
+            &QAction::triggered, this, [this] { EditTarget(u"分岐を先頭", PromoteBranch); });
   if (rowNode) {
     connect(menu->addAction(Q(FormatU16(u"コメントの編集(&C)... %s", rowText.c_str()))),
             &QAction::triggered, this, [r] { g_CompanionCommands.editComment(g_pView, r); });
@@ -400,7 +399,7 @@ QMenu* CDovuWnd::BuildContextMenu(const QPoint& at) {
   if (r > current && m_pTarget) {
     menu->addSeparator();
     connect(menu->addAction(Q(FormatU16(u"削除(&D) %s", targetText.c_str()))),
-            &QAction::triggered, this, [this] { DeleteTarget(); });
+            &QAction::triggered, this, [this] { EditTarget(u"棋譜の削除", DeleteBranch); });
   }
   menu->addSeparator();
   connect(menu->addAction(u"棋譜フォント(&F)..."_s), &QAction::triggered, this,
@@ -413,20 +412,10 @@ void CDovuWnd::contextMenuEvent(QContextMenuEvent* e) {
   menu->popup(e->globalPos());
 }
 
-void CDovuWnd::PromoteTarget() {
+void CDovuWnd::EditTarget(const char16_t* undoLabel, int (*edit)(RecordNode*, GameRecord&)) {
   if (!m_pTarget) return;
-  SaveUndoPoint(u"分岐を先頭");
-  if (PromoteBranch(m_pTarget, g_Record) != 0) return;
-  m_pTarget = nullptr;
-  MarkRecordChanged();
-  UpdateScroll();
-  UpdateBranchWindow();
-}
-
-void CDovuWnd::DeleteTarget() {
-  if (!m_pTarget) return;
-  SaveUndoPoint(u"棋譜の削除");
-  if (DeleteBranch(m_pTarget, g_Record) != 0) return;
+  SaveUndoPoint(undoLabel);
+  if (edit(m_pTarget, g_Record) != 0) return;
   m_pTarget = nullptr;
   MarkRecordChanged();
   UpdateScroll();

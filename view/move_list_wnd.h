@@ -20,6 +20,8 @@ struct RecordNode;
 // 同 when "指し手表記" is 2 or 3 and the rules are checked, else the display
 // form; no side mark; filled with blanks to width.
 std::u16string FormatShownMove(const RecordNode* node, const RecordNode* parent, int width);
+// The first U+0020 becomes the mark; a text without one gets it appended.
+void PutFirstBlankMark(std::u16string& text, char16_t mark);
 // Pads with U+0020 to the display width.
 void PadDisplay(std::u16string& text, int width);
 
@@ -79,8 +81,8 @@ protected:
 private:
   void SetRange();
   int ClientWidth() const;
-  void DeleteTarget();
-  void PromoteTarget();
+  // Promotes or deletes the context menu's target with its undo point.
+  void EditTarget(const char16_t* undoLabel, int (*edit)(RecordNode*, GameRecord&));
 
   QScrollBar* m_pScroll = nullptr;
   QFont m_font;
