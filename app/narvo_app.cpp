@@ -257,6 +257,7 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   LoadBoardGrain();
   if (g_nStandKind < 2) LoadStandGrain();
   InitSquareTables();
+  InstallPositionFileWriter();
   InstallMoveNotation();  // text flags of added moves, independent of link order
   UpdateInfoLineHeight();
 

@@ -15,15 +15,9 @@ void PreviewScoreSheet(CNarvoView*) {}
 bool HasFtpSendDestination() { return false; }
 void FtpUploadAll(CNarvoView*) {}
 
-void CopyZrfToClipboard(CNarvoView*, bool) {}
-void CopyZr2ToClipboard(CNarvoView*, int) {}
 void CopyEnglishRecordToClipboard(CNarvoView*) {}
 void CopyVariationDiagram(CNarvoView*) {}
-int CopyPositionToClipboard(CNarvoView*) { return -1; }
 void CopyEnglishPositionToClipboard(CNarvoView*) {}
-void CopySfenToClipboard(CNarvoView*) {}
-void CopyMail1ToClipboard(CNarvoView*) {}
-void CopyMail2ToClipboard(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
 void MergeRecordFromClipboard(CNarvoView*) {}
 

@@ -43,15 +43,10 @@ bool HasFtpSendDestination();
 void FtpUploadAll(CNarvoView* view);
 
 // Clipboard.
-void CopyZrfToClipboard(CNarvoView* view, bool currentLineOnly);
-void CopyZr2ToClipboard(CNarvoView* view, int form);  // 0 whole tree, 1 mate problem, 3 current line
+#include "output/clipboard_copy.h"
 void CopyEnglishRecordToClipboard(CNarvoView* view);
 void CopyVariationDiagram(CNarvoView* view);
-int CopyPositionToClipboard(CNarvoView* view);
 void CopyEnglishPositionToClipboard(CNarvoView* view);
-void CopySfenToClipboard(CNarvoView* view);
-void CopyMail1ToClipboard(CNarvoView* view);
-void CopyMail2ToClipboard(CNarvoView* view);
 void CopyBitmapToClipboard(CNarvoView* view);
 void MergeRecordFromClipboard(CNarvoView* view);
 

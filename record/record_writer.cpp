@@ -304,27 +304,35 @@ void WriteHandLine(bool utf8, RecordTextFile& file, const BoardState& board, int
   WriteRecordText(utf8, file, u"%s\n", FormatHandLine(board, side).c_str());
 }
 
-void WriteBoardDiagram(bool utf8, RecordTextFile& file, const BoardState& board) {
-  WriteHandLine(utf8, file, board, kGote);
-  WriteRecordText(utf8, file, u"  ９ ８ ７ ６ ５ ４ ３ ２ １\n");
-  WriteRecordText(utf8, file, u"+---------------------------+\n");
+void AppendBoardGrid(std::u16string& text, const BoardState& board, std::u16string_view eol) {
+  text += u"  ９ ８ ７ ６ ５ ４ ３ ２ １";
+  text += eol;
+  text += u"+---------------------------+";
+  text += eol;
   for (int rank = 1; rank <= 9; ++rank) {
-    std::u16string row = u"|";
+    text += u'|';
     for (int f = 9; f >= 1; --f) {
       int p = board.squares[f * 10 + rank];
       if (!IsPiece(p)) {
-        row += u" ・";
+        text += u" ・";
         continue;
       }
-      row += (p & kSenteBit) ? u' ' : u'v';
-      row += g_PieceNames[CodeWithoutSide(p)];
+      text += (p & kSenteBit) ? u' ' : u'v';
+      text += g_PieceNames[CodeWithoutSide(p)];
     }
-    row += u'|';
-    row += g_RankNumerals[rank];
-    row += u'\n';
-    WriteRecordText(utf8, file, u"%s", row.c_str());
+    text += u'|';
+    text += g_RankNumerals[rank];
+    text += eol;
   }
-  WriteRecordText(utf8, file, u"+---------------------------+\n");
+  text += u"+---------------------------+";
+  text += eol;
+}
+
+void WriteBoardDiagram(bool utf8, RecordTextFile& file, const BoardState& board) {
+  WriteHandLine(utf8, file, board, kGote);
+  std::u16string grid;
+  AppendBoardGrid(grid, board, u"\n");
+  file.Write(grid, utf8);
   WriteHandLine(utf8, file, board, kSente);
 }
 

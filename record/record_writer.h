@@ -92,6 +92,8 @@ int WriteZr2File(bool utf8, std::u16string_view path);
 // The diagram block: the second player's hand line, the file numbers, the
 // frame and nine ranks, the first player's hand line.
 void WriteBoardDiagram(bool utf8, RecordTextFile& file, const BoardState& board);
+// File numbers, frame and the nine ranks, each line ended by eol.
+void AppendBoardGrid(std::u16string& text, const BoardState& board, std::u16string_view eol);
 // The diagram of g_StartBoard and, when its side to move is not the usual
 // one, "下手番" (a handicap game the first player starts) or "後手番".
 void WriteStartDiagram(bool utf8, RecordTextFile& file);

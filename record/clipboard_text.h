@@ -1,0 +1,54 @@
+// The texts the Edit menu copies: records (ZRF with times, ZR2 move lists),
+// the board diagram, the position and mail templates with their %-codes, and
+// SFEN. Each writer appends UTF-16 with CR LF line ends to the text it is
+// given; the text grows as needed, so nothing is ever cut.
+#pragma once
+#include <string>
+#include <string_view>
+
+struct BoardState;
+struct RecordNode;
+class RecordTextFile;
+
+// ZR2 copy modes.
+enum Zr2CopyMode { kZr2WholeTree = 0, kZr2MateProblem = 1, kZr2CurrentLine = 3 };
+// ZRF copy modes.
+enum ZrfCopyMode { kZrfWholeTree = 0, kZrfCurrentLine = 1 };
+
+// Player lines, hand lines, file numbers, frame and nine ranks. The player
+// lines follow the shown position's handicap, the hand lines the board's.
+void FormatBoardDiagram(std::u16string& text, const BoardState& board);
+void AppendHandLine(const BoardState& board, int side, std::u16string& text);
+// The comment as "*" lines, wrapped by コメント自動改行 / コメント改行桁.
+void AppendCommentLines(std::u16string_view comment, std::u16string& text);
+void AppendHeaderLines(std::u16string& text);
+// The "まで..." line closing a line of play at node (move number n).
+void AppendResultLine(const RecordNode* node, int n, std::u16string& text);
+
+void WriteZrfToBuffer(std::u16string& text, int mode);
+void WriteZr2ToBuffer(std::u16string& text, int mode);
+// One move of the ZR2 copy, prevTo being the parent's destination.
+std::u16string FormatZr2Move(int mode, const RecordNode* node, int prevTo);
+
+// "後手番" / "上手番" / "下手番" for g_Board; nothing for the first player of
+// an even game.
+void AppendSideToMoveLine(std::u16string& text);
+// The position template 盤面書式 expanded, ending with CR LF. recordTitle is
+// the record name as shown.
+void AppendPositionText(std::u16string& text, std::u16string_view recordTitle);
+// メール書式１ (which 1) or メール書式２ expanded.
+int AppendMailText(std::u16string& text, int which, std::u16string_view recordTitle);
+// The %"name" code: tmpl starts just after the opening quote. Appends the
+// file's text (LF as CR LF) and returns the template position after the
+// closing quote.
+size_t AppendIncludedFile(std::u16string_view tmpl, std::u16string& text);
+
+// The SFEN text of the position ("... b - 1").
+std::u16string FormatSfen(const BoardState& board);
+
+// The position file (局面 .bod): the position template expanded as the file
+// writer's codes give it, then the side-to-move line. 0, 2 a write failed,
+// -1 the file cannot be created.
+int WritePositionFile(std::u16string_view path, std::u16string_view recordTitle);
+// The same into an open output: 0 or 2.
+int ExpandPositionTemplate(RecordTextFile& file, bool utf8, std::u16string_view recordTitle);
