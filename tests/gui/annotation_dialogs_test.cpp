@@ -29,6 +29,7 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "settings/siori_dialogs_qt.h"
+#include "tests/support/dialog_steps.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
@@ -43,7 +44,7 @@ std::u16string CommentAt(int n) {
   return node && node->comment ? node->comment : u"";
 }
 
-class AnnotationTest : public ::testing::Test {
+class AnnotationTest : public ::testing::Test, protected DialogSteps {
  protected:
   void SetUp() override {
     ResetEnvDefaults();
@@ -66,27 +67,9 @@ class AnnotationTest : public ::testing::Test {
     FreeRecordPool(g_Record);
     ResetEnvDefaults();
   }
-  // The next dialogs are worked by these steps, in turn.
-  void Script(std::vector<std::function<int(QDialog&)>> steps) {
-    steps_ = std::move(steps);
-    SetDialogScript([this](QDialog& d) {
-      ++opened;
-      if (steps_.empty()) return int(QDialog::Rejected);
-      auto step = steps_.front();
-      steps_.erase(steps_.begin());
-      return step(d);
-    });
-  }
-  static int Ok(QDialog& d) {
-    d.accept();
-    return d.result();
-  }
-
   PrivateHome home;
   CNarvoDoc doc;
   RecordingUi ui;
-  int opened = 0;
-  std::vector<std::function<int(QDialog&)>> steps_;
 };
 
 // ---- Comment dialog ------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QApplication>
 #include <QPushButton>
+#include <QTest>
 
 #include <cstdlib>
 #include <functional>
@@ -30,9 +31,11 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "settings/info_dialogs_qt.h"
+#include "tests/support/dialog_steps.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
+#include "view/view_commands.h"
 
 namespace {
 
@@ -47,7 +50,7 @@ HistoryList* const kAllHistories[] = {
     &g_hisWorkTitle,  &g_hisMoveCount,  &g_hisRemarks,     &g_hisUser1,          &g_hisUser2,
     &g_hisUser3,      &g_hisUser4,      &g_hisUser5};
 
-class InfoDialogTest : public ::testing::Test {
+class InfoDialogTest : public ::testing::Test, protected DialogSteps {
  protected:
   void SetUp() override {
     ResetEnvDefaults();
@@ -65,38 +68,13 @@ class InfoDialogTest : public ::testing::Test {
     SetClockForTesting([] { return int64_t(1718409600); });  // 2024-06-15
   }
   void TearDown() override {
-    SetDialogScript(nullptr);
     SetClockForTesting(nullptr);
     FreeRecordPool(g_Record);
     ResetEnvDefaults();
   }
-  // The next dialogs are worked by these steps, in turn (nested ones too).
-  void Script(std::vector<std::function<int(QDialog&)>> steps) {
-    steps_ = std::move(steps);
-    SetDialogScript([this](QDialog& d) {
-      if (steps_.empty()) return int(QDialog::Rejected);
-      auto step = steps_.front();
-      steps_.erase(steps_.begin());
-      return step(d);
-    });
-  }
-  static int Ok(QDialog& d) {
-    d.accept();
-    return d.result();
-  }
-  static int Cancel(QDialog& d) {
-    d.reject();
-    return d.result();
-  }
-  std::string FileBytes(const std::u16string& name) {
-    QFile f(Q(g_szProgramFolder + name));
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll().toStdString();
-  }
+  std::string FileBytes(const std::u16string& name) { return ProgramFileBytes(name); }
   void WriteFile(const std::u16string& name, const std::string& bytes) {
-    QFile f(Q(g_szProgramFolder + name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), qint64(bytes.size()));
+    ASSERT_TRUE(WriteProgramFile(name, bytes));
   }
   // Runs 対局情報 with `work` on the dialog, then OK.
   void RunGameInfo(std::function<void(CEdtInfoDlg&)> work) {
@@ -110,7 +88,6 @@ class InfoDialogTest : public ::testing::Test {
   PrivateHome home;
   CNarvoDoc doc;
   RecordingUi ui;
-  std::vector<std::function<int(QDialog&)>> steps_;
 };
 
 TEST_F(InfoDialogTest, GameTextsInAndOutCutTo100WithUndo) {
@@ -336,6 +313,34 @@ TEST_F(InfoDialogTest, ProblemDialogItemsHistoriesAndUndo) {
   for (const std::u16string& name : kept) EXPECT_NE(FileBytes(name + u".his"), "<missing>") << Utf16ToUtf8(name);
   for (const std::u16string& name : {u"作品名", u"手数", u"備考"})
     EXPECT_EQ(FileBytes(std::u16string(name) + u".his"), "<missing>") << Utf16ToUtf8(name);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+std::vector<std::u16string> g_editorPaths;
+
+// A click on an item's label opens its list file (or the fallback) in the editor.
+TEST_F(InfoDialogTest, LabelsOpenTheirListFiles) {
+  g_szUserInfoName[2] = u"記録係";
+  OpenInEditorFunction saved = g_pOpenInEditor;
+  g_pOpenInEditor = [](const std::u16string& path) {
+    g_editorPaths.push_back(path);
+    return path.ends_with(u"subj.txt") || path.ends_with(u"ユーザ3.txt");
+  };
+  g_editorPaths.clear();
+  QString tips[3];
+  RunGameInfo([&](CEdtInfoDlg& dlg) {
+    for (int item : {kGiTitle, kGiUser3, kGiTimeUsed})
+      QTest::mouseClick(dlg.Label(item), Qt::LeftButton);
+    tips[0] = dlg.Label(kGiEvent)->toolTip();
+    tips[1] = dlg.Label(kGiUser3)->toolTip();
+    tips[2] = dlg.DateButton()->toolTip();
+  });
+  g_pOpenInEditor = saved;
+  const std::u16string f = g_szProgramFolder;
+  EXPECT_EQ(g_editorPaths, (std::vector<std::u16string>{f + u"表題.txt", f + u"subj.txt", f + u"ユーザ3.txt"}));
+  EXPECT_EQ(U(tips[0]), u"棋戦.txtの編集");
+  EXPECT_EQ(U(tips[1]), u"ユーザ3.txtの編集");
+  EXPECT_EQ(U(tips[2]), u"日付の入力");
   EXPECT_TRUE(ui.boxes.empty());
 }
 

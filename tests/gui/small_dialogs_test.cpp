@@ -28,6 +28,7 @@
 #include "settings/jishogi_points.h"
 #include "settings/sasite_dlg_qt.h"
 #include "settings/small_dialogs_qt.h"
+#include "tests/support/dialog_steps.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
@@ -40,7 +41,7 @@ int Key(int from, int to) { return from | to << 8; }
 QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 std::u16string U(const QString& s) { return s.toStdU16String(); }
 
-class SmallDialogTest : public ::testing::Test {
+class SmallDialogTest : public ::testing::Test, protected DialogSteps {
  protected:
   void SetUp() override {
     ResetEnvDefaults();
@@ -59,31 +60,17 @@ class SmallDialogTest : public ::testing::Test {
     g_Record.changeCount = 0;
   }
   void TearDown() override {
-    SetDialogScript(nullptr);
     FreeRecordPool(g_Record);
     ResetEnvDefaults();
   }
-  void Script(std::function<int(QDialog&)> step) { SetDialogScript(std::move(step)); }
-  static int Ok(QDialog& d) {
-    d.accept();
-    return d.result();
-  }
-  static int Cancel(QDialog& d) {
-    d.reject();
-    return d.result();
-  }
+  // Every dialog run by the same step.
+  void Script(Step step) { SetDialogScript(std::move(step)); }
   void PlayOpening() {
     for (int k : {Key(77, 76), Key(33, 34), Key(88, 22 | 0x80), Key(31, 22)}) AddMoveAndGo(k);
   }
+  std::string FileBytes(const std::u16string& name) { return ProgramFileBytes(name); }
   void WriteFile(const std::u16string& name, const std::string& bytes) {
-    QFile f(Q(g_szProgramFolder + name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), qint64(bytes.size()));
-  }
-  std::string FileBytes(const std::u16string& name) {
-    QFile f(Q(g_szProgramFolder + name));
-    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-    return f.readAll().toStdString();
+    ASSERT_TRUE(WriteProgramFile(name, bytes));
   }
 
   PrivateHome home;
