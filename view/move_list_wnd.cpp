@@ -270,7 +270,8 @@ void CDovuWnd::paintEvent(QPaintEvent*) {
     const QColor bg(row.background.r, row.background.g, row.background.b);
     const QString text = Q(row.text);
     // Opaque text: the background reaches as far as the row's text does.
-    p.fillRect(QRect(0, y, std::min(right, fm.horizontalAdvance(text)), m_nRowHeight), bg);
+    p.fillRect(QRect(0, y, std::min(right, DisplayWidth(row.text) * m_nAveCharWidth), m_nRowHeight),
+               bg);
     p.setPen(Qt::black);
     p.drawText(0, y + fm.ascent(), text);
     y += m_nRowHeight;

@@ -194,6 +194,22 @@ TEST_F(CompanionTest, MoveListRowsInBothForms) {
   EXPECT_EQ(BuildDovuRows(6, 5, 0, g_Record).size(), 1u);
 }
 
+// No fixed row buffer: a move with 40 alternatives lists all of them.
+TEST_F(CompanionTest, BranchRowHoldsEveryAlternative) {
+  AddMoveAndGo(k76);
+  GotoMoveNumberOnLine(0);
+  // 39 more first moves from 9九 to files 1-8, ranks 4-8: texts without 不成.
+  int added = 0;
+  for (int file = 1; file <= 8 && added < 39; ++file)
+    for (int rank = 4; rank <= 8 && added < 39; ++rank, ++added) {
+      ASSERT_EQ(AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, Key(99, file * 10 + rank), 0), 0);
+      g_Record.current = g_Record.Root();
+    }
+  const std::u16string row = BuildDovuRows(1, 1, 1, g_Record)[0].text;
+  EXPECT_EQ(DisplayWidth(row), 4 + 10 + 1 + 39 * 10);
+  EXPECT_EQ(row.substr(row.size() - 7), u"８七香+   ");  // the 39th, last
+}
+
 TEST_F(CompanionTest, MoveNumbersFromAThousandShowThreeDigits) {
   ASSERT_EQ(InitRecordPool(g_Record, 1300), 0);
   const int shuffle[4] = {Key(28, 38), Key(82, 72), Key(38, 28), Key(72, 82)};
