@@ -1,5 +1,6 @@
 #include "record/rules.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -344,12 +345,16 @@ int ListAttackers(const BoardState& b, int target, int side, int limit, SquareLi
     return false;
   });
   if (!any) return 0;
-  // Callers get them in identity order, one entry per identity standing there.
-  const int kingId = KingIdOf(side);
-  for (int i = 1; i <= 39 && n < limit; ++i) {
-    const int sq = b.squareOfId[i <= 38 ? i : kingId];
-    if (found[sq >> 6] >> (sq & 63) & 1) out[++n] = sq;
+  // Callers get them in identity order, one entry per identity standing
+  // there: the identities 1..38 and the side's king (39 or 40, either way
+  // last) whose square was found.
+  uint64_t ids = 0;
+  for (int i = 1; i <= kPieceIdCount; ++i) {
+    const int sq = b.squareOfId[i];
+    ids |= (found[sq >> 6] >> (sq & 63) & 1) << i;
   }
+  ids &= ((uint64_t(1) << 39) - 2) | uint64_t(1) << KingIdOf(side);
+  for (; ids && n < limit; ids &= ids - 1) out[++n] = b.squareOfId[std::countr_zero(ids)];
   out[0] = n;
   return n;
 }
