@@ -35,6 +35,15 @@ bool AfterKey(std::u16string_view t, const char16_t* key, std::u16string_view& r
   return true;
 }
 
+// Whether any of the keys begins with the character, by its low byte: most
+// lines are told apart from every key by one look.
+template <class Key>
+std::array<bool, 256> FirstCharacters(const Key* keys, size_t count) {
+  std::array<bool, 256> may{};
+  for (size_t i = 0; i < count; ++i) may[keys[i].key[0] & 0xFF] = true;
+  return may;
+}
+
 std::u16string TrimEnd(std::u16string_view t) {
   while (!t.empty() && IsBlank(t.back())) t.remove_suffix(1);
   return std::u16string(t);
@@ -221,11 +230,7 @@ int ParseHeaderLine(std::u16string_view line) {
       {u"記事：", &RecordHeader::notes, kIfEmpty},
   };
   // Whether any key begins with a character, by its low byte.
-  static const auto kMayStart = [] {
-    std::array<bool, 256> may{};
-    for (const Key& k : kKeys) may[k.key[0] & 0xFF] = true;
-    return may;
-  }();
+  static const auto kMayStart = FirstCharacters(kKeys, std::size(kKeys));
   const std::u16string_view t = SkipBlanks(line);
   if (t.empty()) return 0;
   std::u16string_view rest;
@@ -316,7 +321,9 @@ int ParsePlayerOrHandLine(std::u16string_view line) {
       {u"持駒：", 4},       {u"後手の持駒：", 5}, {u"上手の持駒：", 5}, {u"後手持駒：", 5},
       {u"上手持駒：", 5},
   };
+  static const auto kMayStart = FirstCharacters(kKeys, std::size(kKeys));
   const std::u16string_view t = SkipBlanks(line);
+  if (t.empty() || !kMayStart[t[0] & 0xFF]) return 0;
   std::u16string_view rest;
   for (const Key& k : kKeys) {
     if (!AfterKey(t, k.key, rest)) continue;
