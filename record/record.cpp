@@ -111,12 +111,15 @@ bool IsResignOrSuspend(const RecordNode& n) {
 
 // Comments are kept in plain heap arrays so that a failed allocation can be
 // told apart and reported.
-char16_t* NewComment(std::u16string_view a, std::u16string_view b) {
-  char16_t* s = new (std::nothrow) char16_t[a.size() + b.size() + 1];
+// a, b and, with lf, a final LF in one new array.
+char16_t* NewComment(std::u16string_view a, std::u16string_view b, bool lf = false) {
+  const size_t n = a.size() + b.size() + (lf ? 1 : 0);
+  char16_t* s = new (std::nothrow) char16_t[n + 1];
   if (!s) return nullptr;
   std::copy(a.begin(), a.end(), s);
   std::copy(b.begin(), b.end(), s + a.size());
-  s[a.size() + b.size()] = 0;
+  if (lf) s[n - 1] = u'\n';
+  s[n] = 0;
   return s;
 }
 
@@ -521,9 +524,7 @@ int AppendComment(GameRecord& record, int n, std::u16string_view text) {
   bool addLf = text.empty() || text.back() != u'\n';
   std::u16string_view old = node->comment ? std::u16string_view(node->comment) : u"";
   if (old.size() + text.size() + addLf > size_t(kMaxCommentLength)) return -3;
-  std::u16string added(text);
-  if (addLf) added += u'\n';
-  char16_t* joined = NewComment(old, added);
+  char16_t* joined = NewComment(old, text, addLf);
   if (!joined) return -1;
   delete[] node->comment;
   node->comment = joined;

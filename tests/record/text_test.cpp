@@ -23,6 +23,8 @@ TEST(Utf8, InvalidBytesBecomeReplacement) {
       {"\xC0\xAF", u"\uFFFD"},            // overlong
       {"\xED\xA0\x80", u"\uFFFD"},        // encoded surrogate
       {"\xF4\x90\x80\x80", u"\uFFFD"},    // above U+10FFFF
+      {"abcdefghijklmnop\xE6\xAD\xA9q\xE3\x81", u"abcdefghijklmnop歩q\uFFFD"},  // after ASCII runs
+      {"abcdefgh\xFF" "abcdefg\xED\xA0\x80", u"abcdefgh\uFFFDabcdefg\uFFFD"},
   };
   for (auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
