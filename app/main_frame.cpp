@@ -41,6 +41,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/ftp_env.h"
 #include "view/board_geometry.h"
 #include "view/key_state.h"
 #include "view/narvo_view.h"
@@ -787,7 +788,12 @@ void CMainFrame::OnDestroy() {
   }
   if (g_rcMainWindow.x < 0) g_rcMainWindow.x = 0;
   if (g_rcMainWindow.y < 0) g_rcMainWindow.y = 0;
-  if (!TheApp() || !TheApp()->m_bEnvRefused) WriteEnvAtExit();
+  if (!TheApp() || !TheApp()->m_bEnvRefused) {
+    WriteEnvAtExit();
+    if (WriteFtpEnv() != 0)
+      ShowMessage(FormatU16(u"環境ファイル(%s)を保存できませんでした。", FtpEnvPath().c_str()),
+                  kMbOk | kMbIconError);
+  }
   for (const Companion& c : m_companions) c.window->deleteLater();
   m_companions.clear();
 }

@@ -28,6 +28,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/ftp_env.h"
 #include "settings/folders.h"
 #include "view/info_panel.h"
 #include "view/narvo_view.h"
@@ -231,6 +232,7 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   } else {
     ReadEnvAtStart();
   }
+  ReadFtpEnv();
 
   // Window positions of the command line override the settings.
   g_bCmdLineX = g_bCmdLineY = 0;

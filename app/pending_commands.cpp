@@ -12,8 +12,6 @@ void PrintScoreSheet(CNarvoView*) {}
 void OpenNextFile(CNarvoView*) {}
 void OpenPrevFile(CNarvoView*) {}
 void PreviewScoreSheet(CNarvoView*) {}
-bool HasFtpSendDestination() { return false; }
-void FtpUploadAll(CNarvoView*) {}
 
 void CopyEnglishRecordToClipboard(CNarvoView*) {}
 void CopyVariationDiagram(CNarvoView*) {}

@@ -28,6 +28,7 @@ class QPainter;
 
 // Undo snapshots.
 #include "app/undo.h"
+#include "output/ftp_upload.h"
 #include "settings/comment_dialogs_qt.h"
 #include "settings/info_dialogs_qt.h"
 #include "settings/small_dialogs_qt.h"
@@ -38,9 +39,6 @@ class QPainter;
 void OpenNextFile(CNarvoView* view);
 void OpenPrevFile(CNarvoView* view);
 void PreviewScoreSheet(CNarvoView* view);
-// FTP: a destination is marked for sending with its server and user filled in.
-bool HasFtpSendDestination();
-void FtpUploadAll(CNarvoView* view);
 
 // Clipboard.
 #include "output/clipboard_copy.h"

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
   fonts-ipaexfont fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
-  libcurl4-openssl-dev libgif-dev
+  libcurl4-openssl-dev libgif-dev python3-pyftpdlib
   xvfb xauth xdg-utils
   clang libclang-rt-dev
 )
