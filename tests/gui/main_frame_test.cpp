@@ -406,9 +406,11 @@ TEST_F(StartUp, FailedSettingsWriteIsReported) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
   EXPECT_TRUE(g_pMainFrame->close());
-  ASSERT_EQ(ui.boxes.size(), 1u);
+  // The settings file, then the FTP destination file written beside it.
+  ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].flags & 0xF0, kMbIconError);
   EXPECT_NE(ui.boxes[0].text.find(u"NARVO.ENV"), std::u16string::npos);
+  EXPECT_NE(ui.boxes[1].text.find(u"ftp.env"), std::u16string::npos);
 }
 
 TEST_F(StartUp, ClosingInPrintPreviewOnlyLeavesThePreview) {
