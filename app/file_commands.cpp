@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/auto_file_name.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
@@ -38,7 +39,7 @@ int g_nSaveFilterIndex = 0;
 PathWriter g_pWritePositionFile = nullptr;
 PathWriter g_pSaveEnglishRecord = nullptr;
 PathWriter g_pWriteEnglishPosition = nullptr;
-std::u16string (*g_pBuildAutoFileName)() = nullptr;
+std::u16string (*g_pBuildAutoFileName)() = BuildAutoFileName;
 
 namespace {
 

@@ -9,8 +9,6 @@ void StartNewGame(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
 
-void OpenNextFile(CNarvoView*) {}
-void OpenPrevFile(CNarvoView*) {}
 void PreviewScoreSheet(CNarvoView*) {}
 
 void CopyEnglishRecordToClipboard(CNarvoView*) {}

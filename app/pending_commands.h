@@ -36,8 +36,7 @@ class QPainter;
 #include "view/position_edit.h"
 
 // Files.
-void OpenNextFile(CNarvoView* view);
-void OpenPrevFile(CNarvoView* view);
+#include "app/neighbour_file.h"
 void PreviewScoreSheet(CNarvoView* view);
 
 // Clipboard.

@@ -1,0 +1,133 @@
+#include "app/neighbour_file.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "app/file_commands.h"
+#include "app/narvo_doc.h"
+#include "record/record.h"
+#include "record/text.h"
+#include "record/ui_port.h"
+#include "view/narvo_view.h"
+
+namespace {
+
+std::u16string LowerAscii(std::u16string text) {
+  for (char16_t& c : text)
+    if (c >= u'A' && c <= u'Z') c = char16_t(c + (u'a' - u'A'));
+  return text;
+}
+
+// The lower-cased text after the last dot, and whether there was a dot.
+bool SplitExtension(const std::u16string& name, std::u16string& stem, std::u16string& ext) {
+  size_t dot = name.rfind(u'.');
+  if (dot == std::u16string::npos) return false;
+  stem = name.substr(0, dot);
+  ext = LowerAscii(name.substr(dot + 1));
+  return true;
+}
+
+struct SortEntry {
+  std::u16string key;  // the stem upper-cased
+  std::u16string name;
+};
+
+bool Before(const SortEntry& a, const SortEntry& b) {
+  if (a.key != b.key) return a.key < b.key;
+  return a.name < b.name;
+}
+
+}  // namespace
+
+void UpperCaseAscii(std::u16string& text) {
+  for (char16_t& c : text)
+    if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
+}
+
+namespace {
+
+std::vector<SortEntry> MakeEntries(std::vector<std::u16string>& names) {
+  std::vector<SortEntry> entries;
+  entries.reserve(names.size());
+  for (std::u16string& n : names) {
+    std::u16string stem = n.substr(0, std::min(n.size(), n.rfind(u'.')));
+    UpperCaseAscii(stem);
+    entries.push_back({std::move(stem), std::move(n)});
+  }
+  std::sort(entries.begin(), entries.end(), Before);
+  return entries;
+}
+
+}  // namespace
+
+void SortFileNames(std::vector<std::u16string>& names) {
+  std::vector<SortEntry> entries = MakeEntries(names);
+  for (size_t i = 0; i < entries.size(); ++i) names[i] = std::move(entries[i].name);
+}
+
+std::u16string NeighbourInNames(std::vector<std::u16string> names, const std::u16string& current,
+                                int direction) {
+  std::u16string stem, ext;
+  if (!SplitExtension(current, stem, ext)) return {};
+  std::vector<std::u16string> taken;
+  for (std::u16string& n : names) {
+    if (int(taken.size()) >= kMaxNeighbourFiles) break;
+    std::u16string s, e;
+    if (SplitExtension(n, s, e) && e == ext) taken.push_back(std::move(n));
+  }
+  std::vector<SortEntry> entries = MakeEntries(taken);
+  // The current file by its exact name: another spelling of it in another
+  // case is a neighbour of its own.
+  auto at = std::find_if(entries.begin(), entries.end(),
+                         [&](const SortEntry& e) { return e.name == current; });
+  if (at == entries.end()) return {};
+  if (direction == 0) return at + 1 == entries.end() ? std::u16string() : (at + 1)->name;
+  return at == entries.begin() ? std::u16string() : (at - 1)->name;
+}
+
+int FindNeighbourFile(int direction, std::u16string& path) {
+  const std::u16string& current = g_szRecordFilePath;
+  size_t slash = current.rfind(u'/');
+  if (slash == std::u16string::npos) return 0;
+  std::u16string folder = current.substr(0, slash);
+  std::u16string name = current.substr(slash + 1);
+  std::u16string stem, ext;
+  if (!SplitExtension(name, stem, ext)) return 0;
+
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::directory_iterator it(fs::path(PathToNative(folder.empty() ? u"/" : folder)), ec);
+  if (ec) return -1;
+  std::vector<std::u16string> names;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) return -1;
+    std::error_code typeError;
+    if (it->is_directory(typeError)) continue;
+    names.push_back(PathFromNative(it->path().filename().native()));
+  }
+  std::u16string found = NeighbourInNames(std::move(names), name, direction);
+  if (found.empty()) return 0;
+  path = folder + u"/" + found;
+  return 1;
+}
+
+namespace {
+
+int OpenNeighbour(CNarvoView* view, int direction) {
+  std::u16string path;
+  if (FindNeighbourFile(direction, path) != 1 ||
+      !std::ifstream(std::filesystem::path(PathToNative(path)), std::ios::binary)) {
+    Ui().PlayWarningSound();
+    return 0;
+  }
+  if (g_Record.changeCount != 0 && AskSaveRecord(view) == kIdCancel) return 0;
+  int result = OpenRecordFile(view, path);
+  if (g_nReplayPaused > 0) ShowStatus(u"");
+  return result;
+}
+
+}  // namespace
+
+int OpenNextFile(CNarvoView* view) { return OpenNeighbour(view, 0); }
+int OpenPrevFile(CNarvoView* view) { return OpenNeighbour(view, 1); }
