@@ -15,7 +15,7 @@ constexpr std::u16string_view kTitles[] = {u"女流", u"王位", u"名人", u"�
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\u3000'; }
 
 // The start date's year, month and day joined; "?" in the month keeps the
-// year only, "?" in the day year and month. yearDigits 2 keeps the last two.
+// year only, "?" in the day year and month. shortYear keeps its last two digits.
 std::u16string DateDigits(std::u16string_view date, bool shortYear) {
   std::u16string year, month, day;
   if (date.size() >= 10 && date[4] == u'/' && date[7] == u'/') {
@@ -38,23 +38,6 @@ std::u16string DateDigits(std::u16string_view date, bool shortYear) {
 std::u16string YearMonth(std::u16string_view date) {
   if (date.size() < 7 || date[4] != u'/') return {};
   return std::u16string(date.substr(0, 4)) + std::u16string(date.substr(5, 2));
-}
-
-const std::u16string* ProblemItem(const RecordHeader& h, char16_t code) {
-  switch (code) {
-    case u'1': return &h.problemNumber;
-    case u'2': return &h.problemName;
-    case u'3': return &h.author;
-    case u'4': return &h.magazine;
-    case u'6': return &h.source;
-    case u'7': return &h.moveCount;
-    case u'8': return &h.completeness;
-    case u'9': return &h.category;
-    case u'0': return &h.notes;
-    case u'a':
-    case u'A': return &h.award;
-    default: return nullptr;
-  }
 }
 
 }  // namespace
@@ -143,7 +126,8 @@ std::u16string ExpandAutoFileName(std::u16string_view pattern, const RecordHeade
         if (++i >= pattern.size()) break;
         if (pattern[i] == u'5') {
           part = YearMonth(h.publishedDate);
-        } else if (const std::u16string* item = ProblemItem(h, pattern[i])) {
+        } else if (const std::u16string* item =
+                       ProblemItemOfCode(h, pattern[i] == u'A' ? u'a' : pattern[i])) {
           part = *item;
         }
         break;

@@ -47,6 +47,23 @@ void SetHeaderText(std::u16string& field, std::u16string_view text, size_t capac
   CutKeepingPairs(field, capacity);
 }
 
+const std::u16string* ProblemItemOfCode(const RecordHeader& h, char16_t code) {
+  switch (code) {
+    case u'1': return &h.problemNumber;
+    case u'2': return &h.problemName;
+    case u'3': return &h.author;
+    case u'4': return &h.magazine;
+    case u'5': return &h.publishedDate;
+    case u'6': return &h.source;
+    case u'7': return &h.moveCount;
+    case u'8': return &h.completeness;
+    case u'9': return &h.category;
+    case u'0': return &h.notes;
+    case u'a': return &h.award;
+    default: return nullptr;
+  }
+}
+
 void ClearRecordHeader(GameRecord& record) {
   for (const HeaderItemInfo& item : g_HeaderItems) (record.header.*item.field).clear();
   for (std::u16string& s : record.header.userItems) s.clear();

@@ -49,6 +49,10 @@ struct HeaderItemInfo {
 };
 extern const HeaderItemInfo g_HeaderItems[20];
 
+// The mate-problem item that a template's "/" code names: 1 作品番号 .. 9 分類,
+// 0 備考, a 受賞; nullptr for any other.
+const std::u16string* ProblemItemOfCode(const RecordHeader& h, char16_t code);
+
 // Stores text into a header field, cut to the field's capacity.
 void SetHeaderText(std::u16string& field, std::u16string_view text,
                    size_t capacity = kHeaderItemCapacity);

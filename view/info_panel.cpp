@@ -79,23 +79,6 @@ const std::u16string* ItemOfLetter(const RecordHeader& h, char16_t letter) {
   }
 }
 
-const std::u16string* ProblemItem(const RecordHeader& h, char16_t code) {
-  switch (code) {
-    case u'1': return &h.problemNumber;
-    case u'2': return &h.problemName;
-    case u'3': return &h.author;
-    case u'4': return &h.magazine;
-    case u'5': return &h.publishedDate;
-    case u'6': return &h.source;
-    case u'7': return &h.moveCount;
-    case u'8': return &h.completeness;
-    case u'9': return &h.category;
-    case u'0': return &h.notes;
-    case u'a': return &h.award;
-    default: return nullptr;
-  }
-}
-
 // The template of panel line 1..3: the mate-problem ones when 作者 is set.
 const std::u16string& LineTemplate(int line) {
   const bool problem = !g_Record.header.author.empty();
@@ -173,7 +156,7 @@ std::u16string ExpandInfoTemplate(std::u16string_view format) {
       }
       case u'%': out += u'%'; break;
       case u'/': {
-        const std::u16string* item = i + 1 < format.size() ? ProblemItem(h, format[i + 1]) : nullptr;
+        const std::u16string* item = i + 1 < format.size() ? ProblemItemOfCode(h, format[i + 1]) : nullptr;
         if (item != nullptr) {
           out += *item;
           ++i;
