@@ -433,9 +433,9 @@ const CommandEntry g_CommandTable[] = {
   {kCmdLookOffice2007Silver, kLook, u"Office 2007 (シルバーのスタイル)(&S)", nullptr, OnAppLook, RuleAppLook, kCmdRadio, kBarNone, nullptr},
   {kCmdLookOffice2007Aqua, kLook, u"Office 2007 (水色のスタイル)(&A)", nullptr, OnAppLook, RuleAppLook, kCmdRadio, kBarNone, nullptr},
   // ---- 対局
-  {kCmdNewGame, kGame, u"新規対局(&N)...", nullptr, VIEW(StartNewGame(g_pView)), RuleNewGame, 0, kBarNone, nullptr},
+  {kCmdNewGame, kGame, u"新規対局(&N)...", nullptr, VIEW(NewGameCommand(g_pView)), RuleNewGame, 0, kBarNone, nullptr},
   {kCmdContinueGame, kGame, u"継続対局(&C)", nullptr, VIEW(ContinueGame(g_pView)), RuleNewGame, 0, kBarNone, nullptr},
-  {kCmdResumeGame, kGame, u"中断局面から再開(&S)", nullptr, VIEW(ResumeSuspendedGame(g_pView)), RuleResume, 0, kBarNone, nullptr},
+  {kCmdResumeGame, kGame, u"中断局面から再開(&S)", nullptr, VIEW(ResumeGameCommand(g_pView)), RuleResume, 0, kBarNone, nullptr},
   SEP(kGame),
   {kCmdPlayerNames, kGame, u"対局者名変更(&P)...", nullptr, VIEW(EditPlayerNames(g_pView)), nullptr, 0, kBarNone, nullptr},
   {kCmdJishogiPoints, kGame, u"持将棋の点数計算(&A)...", nullptr, VIEW(RunJishogiDialog(g_pView)), nullptr, 0, kBarNone, nullptr},

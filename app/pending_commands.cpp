@@ -4,8 +4,6 @@
 #include "record/ui_port.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
-void ResumeSuspendedGame(CNarvoView*) {}
-void StartNewGame(CNarvoView*) {}
 void PrintRecordOrPosition(CNarvoView*, bool) {}
 void PrintScoreSheet(CNarvoView*) {}
 
@@ -20,12 +18,7 @@ void MergeRecordFromClipboard(CNarvoView*) {}
 
 
 void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
-void DrawClockRunningTime(CNarvoView*) {}
 
-void ContinueGame(CNarvoView*) {}
-void EnterEndMark(CNarvoView*, int) {}
-void NextTurnOrStop(CNarvoView*) {}
-void EndGame(CNarvoView*) { g_AppMode = kModeView; }
 
 
 void LaunchRecordDb(CNarvoView*) {}

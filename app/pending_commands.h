@@ -14,12 +14,11 @@
 #include "view/move_list_wnd.h"
 #include "view/navigation.h"
 #include "view/display_settings.h"
+#include "app/game_play.h"
 
 class CNarvoView;
 
 int PasteFromClipboard(CNarvoView* view);
-void ResumeSuspendedGame(CNarvoView* view);
-void StartNewGame(CNarvoView* view);
 void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
 void PrintScoreSheet(CNarvoView* view);
 
@@ -52,16 +51,6 @@ void MergeRecordFromClipboard(CNarvoView* view);
 
 // The print preview page, drawn by the view.
 void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);
-void DrawClockRunningTime(CNarvoView* view);
-
-// Play.
-void ContinueGame(CNarvoView* view);
-void EnterEndMark(CNarvoView* view, int command);  // the end commands of the game menu
-// After a move entered in a game: the clock for the next side, or the stop
-// of a full record.
-void NextTurnOrStop(CNarvoView* view);
-// The end of a game; the stand-in only leaves game mode for viewing.
-void EndGame(CNarvoView* view);
 
 // Sibling programs.
 void LaunchRecordDb(CNarvoView* view);

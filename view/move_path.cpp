@@ -399,16 +399,3 @@ void RedrawMoveSquares(CNarvoView* view, uint32_t moveCode, int moverSide) {
     redrawHandKind(kind, hand[kind] == 0);
   }
 }
-
-// ---- Stand-ins --------------------------------------------------------------------------
-
-void StartClock(CNarvoView* view) {
-  if (!view || !view->SetTimer(kClockTimer, 1000)) return;
-  g_bGameClock = 1;
-  g_nReplayTick = 0;
-}
-
-void StopClock(CNarvoView* view) {
-  if (g_bGameClock != 0 && view) view->KillTimer(kClockTimer);
-}
-

@@ -73,10 +73,9 @@ extern PieceSoundFunction g_pPlayPieceSound;
 using MovePathTraceFunction = void (*)(const char* step);
 extern MovePathTraceFunction g_pMovePathTrace;
 
-// ---- Parts still to come --------------------------------------------------------
-// The game clock belongs to a later module; these stand in for it.
+// ---- The game clock (app/game_play) ----------------------------------------------
 
-// Timer 2 at 1000 ms; sets g_bGameClock.
+// Timer 2 at 1000 ms, the running time 0 of the side to move; sets g_bGameClock.
 void StartClock(CNarvoView* view);
 // Kills timer 2 when the clock was ever started.
 void StopClock(CNarvoView* view);

@@ -67,6 +67,8 @@ void CNarvoView::OnDraw(QPainter& p) {
   DrawLiftedOrigin(p);
   ClearInfoPanel(p);
   DrawInfoPanel(p);
+  // A paint between two ticks shows the running time, not the stored one.
+  if (IsTimerSet(kClockTimer)) DrawClockRunningTime(p);
 }
 
 void CNarvoView::EnsureImage() {

@@ -44,6 +44,8 @@ protected:
     g_mods = Qt::NoModifier;
     g_pQueryKeyboardModifiers = [] { return g_mods; };
     g_typed.clear();
+    // A game that ends offers its save: Save As is cancelled.
+    SetFileDialog([](CNarvoView*, FileDialogRequest&) { return FileDialogResult{}; });
     g_pAskTypedMove = [](std::u16string& text) {
       if (g_typed.empty()) return false;
       text = g_typed.front();
@@ -52,6 +54,7 @@ protected:
     };
   }
   void TearDown() override {
+    SetFileDialog(nullptr);
     g_pQueryKeyboardModifiers = savedModifiers;
     BoardViewFixture::TearDown();
   }
