@@ -18,6 +18,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/small_dialogs_qt.h"  // AddPlayersToNameLists
 #include "view/info_panel.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
@@ -159,18 +160,6 @@ void EndGame(CNarvoView* view) {
   UpdateMainTitle();
 }
 
-void AddPlayersToNameLists() {
-  if (g_nHistoryModePlayers == 0) return;
-  const RecordHeader& h = g_Record.header;
-  if (h.firstPlayer.empty() && h.secondPlayer.empty()) return;
-  // Histories are read when first shown: read it now, or writing it would
-  // keep only these names.
-  LoadHistory(g_hisPlayers);
-  if (!h.firstPlayer.empty()) AddHistoryItem(h.firstPlayer, g_hisPlayers);
-  if (!h.secondPlayer.empty()) AddHistoryItem(h.secondPlayer, g_hisPlayers);
-  SaveHistory(g_hisPlayers);
-}
-
 // ---- Continue and resume ----------------------------------------------------------------
 
 void ContinueGame(CNarvoView* view) {
@@ -276,6 +265,9 @@ void ApplyNewGame(CNarvoView* view, const NewGameValues& v) {
   h.secondShortName = v.secondShortName;
   h.firstPlayer = v.firstPlayer;
   h.secondPlayer = v.secondPlayer;
+  // Histories are read when first shown: read it now, or writing it would
+  // keep only these names.
+  LoadHistory(g_hisPlayers);
   AddPlayersToNameLists();
   if (g_nHistoryModeEvent != 0) Remember(h.event, g_hisEvent);
   if (g_nHistoryModeOpening != 0) Remember(h.opening, g_hisOpening);

@@ -26,8 +26,6 @@ void StartNewGame(CNarvoView* view);
 void NextTurnOrStop(CNarvoView* view);
 // End of the game: end date, the save offer, viewing mode.
 void EndGame(CNarvoView* view);
-// The player names into their input history (with 対局者履歴 on).
-void AddPlayersToNameLists();
 
 // 継続対局: the game goes on from the shown position.
 void ContinueGame(CNarvoView* view);
