@@ -9,9 +9,7 @@ void PrintScoreSheet(CNarvoView*) {}
 
 void PreviewScoreSheet(CNarvoView*) {}
 
-void CopyEnglishRecordToClipboard(CNarvoView*) {}
 void CopyVariationDiagram(CNarvoView*) {}
-void CopyEnglishPositionToClipboard(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
 void MergeRecordFromClipboard(CNarvoView*) {}
 

@@ -40,9 +40,7 @@ void PreviewScoreSheet(CNarvoView* view);
 
 // Clipboard.
 #include "output/clipboard_copy.h"
-void CopyEnglishRecordToClipboard(CNarvoView* view);
 void CopyVariationDiagram(CNarvoView* view);
-void CopyEnglishPositionToClipboard(CNarvoView* view);
 void CopyBitmapToClipboard(CNarvoView* view);
 void MergeRecordFromClipboard(CNarvoView* view);
 

@@ -8,6 +8,7 @@
 #include "app/narvo_doc.h"
 #include "record/board.h"
 #include "record/clipboard_text.h"
+#include "record/english_notation.h"
 #include "record/ui_port.h"
 
 namespace {
@@ -71,9 +72,27 @@ void CopyMail2ToClipboard(CNarvoView*) {
   PutOnClipboard(text, u"クリップボードへメール(2)を出力しました。", u"エラー");
 }
 
-int WritePositionFileAt(const std::u16string& path) { return WritePositionFile(path, g_szRecordTitle); }
+void CopyEnglishRecordToClipboard(CNarvoView*) {
+  std::u16string text;
+  AppendEnglishRecord(text);
+  PutOnClipboard(text, u"クリップボードへ英語表記棋譜を出力しました。", u"エラー");
+}
 
-void InstallPositionFileWriter() { g_pWritePositionFile = WritePositionFileAt; }
+void CopyEnglishPositionToClipboard(CNarvoView*) {
+  std::u16string text;
+  AppendEnglishPosition(text, g_szRecordTitle, true);
+  PutOnClipboard(text, u"クリップボードへ英語表記局面を出力しました。", u"エラー");
+}
+
+int WritePositionFileAt(const std::u16string& path) { return WritePositionFile(path, g_szRecordTitle); }
+int SaveEnglishRecordAt(const std::u16string& path) { return SaveEnglishRecord(path); }
+int WriteEnglishPositionAt(const std::u16string& path) { return WriteEnglishPositionFile(path, g_szRecordTitle); }
+
+void InstallPositionFileWriter() {
+  g_pWritePositionFile = WritePositionFileAt;
+  g_pSaveEnglishRecord = SaveEnglishRecordAt;
+  g_pWriteEnglishPosition = WriteEnglishPositionAt;
+}
 
 namespace {
 // Installed as soon as the program is linked with it; start-up does it again.
