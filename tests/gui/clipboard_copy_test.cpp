@@ -11,6 +11,7 @@
 #include "app/narvo_doc.h"
 #include "record/board.h"
 #include "record/clipboard_text.h"
+#include "record/english_notation.h"
 #include "record/notation.h"
 #include "record/record.h"
 #include "record/record_reader.h"
@@ -71,6 +72,12 @@ TEST_F(ClipboardCopyTest, EachCopyPutsItsWholeTextAndTellsWhichKind) {
       {[] { CopyMail2ToClipboard(nullptr); },
        [] { std::u16string t; AppendMailText(t, 2, u"変化"); return t; },
        "クリップボードへメール(2)を出力しました。"},
+      {[] { CopyEnglishRecordToClipboard(nullptr); },
+       [] { std::u16string t; AppendEnglishRecord(t); return t; },
+       "クリップボードへ英語表記棋譜を出力しました。"},
+      {[] { CopyEnglishPositionToClipboard(nullptr); },
+       [] { std::u16string t; AppendEnglishPosition(t, u"変化", false); return t; },
+       "クリップボードへ英語表記局面を出力しました。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);

@@ -464,10 +464,13 @@ TEST_F(FileCommandsTest, SaveAsPositionTypes) {
   ui.boxes.clear();
   g_pWritePositionFile = nullptr;
 
-  // A writer that fails (none is installed for English positions here).
+  // A writer that fails.
+  const PathWriter english = g_pWriteEnglishPosition;
+  g_pWriteEnglishPosition = [](const std::u16string&) { return 2; };
   g_AppMode = kModeView;
   picks = {{dir + u"q", 6}};
   EXPECT_EQ(SaveFileAs(nullptr), -2);
+  g_pWriteEnglishPosition = english;
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, u"局面保存エラー(" + dir + u"q.txt)");
   EXPECT_EQ(ui.boxes[0].caption, u"エラー");
