@@ -1,10 +1,14 @@
 #include "settings/settings_sheet_qt.h"
 
+#include <memory>
+
 #include "app/narvo_app.h"
 #include "app/pending_commands.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/multiline.h"
+#include "settings/ftp_env.h"
+#include "settings/ftp_page_qt.h"
 #include "settings/pro_sheet_qt.h"
 #include "settings/settings_pages_qt.h"
 #include "view/info_panel.h"
@@ -20,7 +24,7 @@ void Trace(const char* step) {
   if (g_pSettingsSheetTrace) g_pSettingsSheetTrace(step);
 }
 
-// Pages in tab order (13 and 14 join with their own modules).
+// Pages in tab order; 初期 joins before FTP with its own module.
 struct SettingsPages {
   CDovuPage* dovu = new CDovuPage;
   CInfoPage* info = new CInfoPage;
@@ -35,13 +39,16 @@ struct SettingsPages {
   CReplayPg* replay = new CReplayPg;
   CHisPage* history = new CHisPage;
   CEngPage* english = new CEngPage;
+  CFtpPage* ftp = new CFtpPage;
 
   void AddTo(CProSheet& sheet) const {
     const std::pair<CPropertyPage*, const char16_t*> pages[] = {
         {dovu, u"棋譜"},      {info, u"情報"},       {intMail, u"メール"}, {mail, u"メール2"},
         {sound, u"サウンド"}, {print, u"印刷"},      {print2, u"印刷2"},   {misc, u"動作"},
         {unicode, u"将棋マーク"}, {image, u"画像"}, {replay, u"再現"},    {history, u"履歴"},
-        {english, u"英語"}};
+        {english, u"英語"},
+        // 初期 (index 13) goes here, before FTP (index 14).
+        {ftp, u"FTP"}};
     for (const auto& [page, caption] : pages) sheet.AddPage(page, QString::fromUtf16(caption));
   }
 };
@@ -263,6 +270,9 @@ void DoSettingsSheet(CNarvoView* view) {
   CProSheet sheet(QString::fromUtf16(u"設定"), view, g_nSettingsPage);
   SettingsPages pages;
   CopySettingsIn(pages);
+  // The FTP page edits the table itself; Cancel puts it back as it was.
+  const auto ftpTable = std::make_unique<FtpTable>(g_FtpTable);
+  pages.ftp->LoadFromTable();
   pages.AddTo(sheet);
 
   // 印刷2 stores its fonts at once; a Cancel puts them back.
@@ -270,6 +280,7 @@ void DoSettingsSheet(CNarvoView* view) {
   const int notation = g_nMoveNotation, checkRules = g_bCheckRules, dropMark = g_bDropMarkOnLast;
 
   if (sheet.DoModal() != QDialog::Accepted) {
+    g_FtpTable = *ftpTable;
     if (g_fontPrint != printFont || g_fontPrintPt != printFontPt || g_fontPrintHandPt != handFontPt) {
       g_fontPrint = printFont;
       g_fontPrintPt = printFontPt;
@@ -279,6 +290,9 @@ void DoSettingsSheet(CNarvoView* view) {
     return;
   }
   CopySettingsBack(pages);
+  // The destination in the fields joins the table (or replaces its namesake);
+  // one that cannot be added is left out without a word.
+  AddFtpDestination(g_FtpTable, pages.ftp->Fields());
 
   if (g_AppMode == kModePreview) {
     Trace("view");

@@ -4,76 +4,20 @@
 #include "output/ftp_upload.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <string>
 
 #include "app/narvo_doc.h"
 #include "record/text.h"
 #include "settings/ftp_env.h"
+#include "tests/support/ftp_server.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
 
 namespace {
-
-int FreePort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  close(s);
-  return ntohs(a.sin_port);
-}
-
-bool Accepts(int port) {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(uint16_t(port));
-  bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(s);
-  return ok;
-}
-
-// pyftpdlib serving `root` to user "taro" with password "secret".
-class FtpServer {
- public:
-  FtpServer(const QString& root, bool writable) : port_(FreePort()) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      const std::string dir = root.toStdString(), port = std::to_string(port_);
-      std::vector<const char*> args = {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                                       port.c_str(), "-d", dir.c_str(), "-u", "taro", "-P", "secret"};
-      if (writable) args.push_back("-w");
-      args.push_back(nullptr);
-      freopen("/dev/null", "w", stderr);
-      execv(args[0], const_cast<char* const*>(args.data()));
-      _exit(127);
-    }
-    for (int i = 0; i < 100 && !Accepts(port_); ++i) QThread::msleep(50);
-  }
-  ~FtpServer() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  int Port() const { return port_; }
-
- private:
-  int port_;
-  pid_t pid_ = -1;
-};
 
 FtpDestination Dest(const char16_t* name, const char16_t* folder, int passive = 1,
                     const char16_t* password = u"secret") {
@@ -121,7 +65,7 @@ class FtpUploadTest : public ::testing::Test {
 };
 
 TEST_F(FtpUploadTest, ArrivesWholeInPassiveAndActiveMode) {
-  FtpServer ftp(server.path(), true);
+  FtpServer ftp(server.path().toStdString(), true);
   g_nFtpPort = ftp.Port();
   for (int passive : {1, 0}) {
     SCOPED_TRACE(passive);
@@ -150,7 +94,7 @@ TEST_F(FtpUploadTest, FailuresGiveTheirResultAndMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.result);
-    FtpServer ftp(server.path(), c.writable);
+    FtpServer ftp(server.path().toStdString(), c.writable);
     g_nFtpPort = ftp.Port();
     g_FtpTable = FtpTable();
     AddFtpDestination(g_FtpTable, c.dest);
@@ -164,7 +108,7 @@ TEST_F(FtpUploadTest, FailuresGiveTheirResultAndMessage) {
 }
 
 TEST_F(FtpUploadTest, AFailingDestinationDoesNotStopTheNext) {
-  FtpServer ftp(server.path(), true);
+  FtpServer ftp(server.path().toStdString(), true);
   g_nFtpPort = ftp.Port();
   AddFtpDestination(g_FtpTable, Dest(u"壊れた", u"missing"));
   AddFtpDestination(g_FtpTable, Dest(u"正しい", u""));

@@ -1,0 +1,120 @@
+// The FTP page in the settings sheet: the list and its buttons edit the
+// table at once, OK adds the destination in the fields, Cancel puts the
+// table back, a password the file cannot hold is refused.
+#include "settings/ftp_page_qt.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/narvo_app.h"
+#include "settings/env.h"
+#include "settings/ftp_env.h"
+#include "settings/pro_sheet_qt.h"
+#include "settings/settings_sheet_qt.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/recording_ui.h"
+
+namespace {
+
+FtpDestination Dest(const char16_t* name) {
+  FtpDestination d;
+  d.name = name;
+  d.server = u"ftp.example.jp";
+  d.user = u"taro";
+  d.password = u"pw";
+  return d;
+}
+
+class FtpPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureQtApp();
+    ResetEnvDefaults();
+    g_AppMode = kModeView;
+    g_FtpTable = FtpTable();
+    for (const char16_t* n : {u"A", u"B", u"C"}) AddFtpDestination(g_FtpTable, Dest(n));
+    g_FtpTable.entries[0].selected = 0;
+    g_FtpTable.entries[2].selected = 0;  // B alone is selected
+  }
+  void TearDown() override {
+    SetSheetRunner(nullptr);
+    g_FtpTable = FtpTable();
+    ResetEnvDefaults();
+  }
+  // Runs the sheet on the FTP page; body returns true for OK.
+  void Run(const std::function<bool(CFtpPage&)>& body) {
+    SetSheetRunner([&](CProSheet& sheet) {
+      CFtpPage* page = nullptr;
+      for (int i = 0; i < sheet.PageCount() && !page; ++i)
+        if ((page = dynamic_cast<CFtpPage*>(sheet.Page(i)))) sheet.SetActivePage(i);
+      EXPECT_NE(page, nullptr);
+      if (page && body(*page)) sheet.ClickOk();
+      else sheet.ClickCancel();
+      return sheet.result();
+    });
+    DoSettingsSheet(nullptr);
+  }
+  RecordingUi ui;
+};
+
+std::u16string Names() {
+  std::u16string out;
+  for (int i = 0; i < g_FtpTable.count; ++i)
+    out += g_FtpTable.entries[i].name + (g_FtpTable.entries[i].selected ? u"*" : u"") + u" ";
+  return out;
+}
+
+TEST_F(FtpPageTest, ButtonsFollowTheSelectionAndCancelPutsTheTableBack) {
+  Run([](CFtpPage& p) {
+    EXPECT_EQ(p.name->text(), QString::fromUtf16(u"B"));
+    EXPECT_EQ(p.list->count(), 3);
+    EXPECT_TRUE(p.upButton->isEnabled());
+    EXPECT_TRUE(p.downButton->isEnabled());
+    EXPECT_TRUE(p.deleteButton->isEnabled());
+    p.upButton->click();
+    EXPECT_EQ(Names(), u"B* A C ");
+    EXPECT_FALSE(p.upButton->isEnabled());
+    p.list->item(2)->setSelected(true);  // two selected: no button
+    EXPECT_FALSE(p.downButton->isEnabled());
+    EXPECT_FALSE(p.deleteButton->isEnabled());
+    p.list->item(0)->setSelected(false);
+    p.list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    p.deleteButton->click();
+    EXPECT_EQ(Names(), u"B A ");
+    EXPECT_EQ(p.name->text(), QString());
+    return false;
+  });
+  EXPECT_EQ(Names(), u"A B* C ");
+}
+
+TEST_F(FtpPageTest, OkAddsTheDestinationInTheFields) {
+  Run([](CFtpPage& p) {
+    p.newButton->click();
+    EXPECT_EQ(p.name->text(), QString::fromUtf16(u"設定4"));
+    p.server->setText(QString::fromUtf16(u"192.0.2.1"));
+    p.passive->setChecked(false);
+    return true;
+  });
+  ASSERT_EQ(g_FtpTable.count, 4);
+  EXPECT_EQ(g_FtpTable.entries[3].name, u"設定4");
+  EXPECT_EQ(g_FtpTable.entries[3].server, u"192.0.2.1");
+  EXPECT_EQ(g_FtpTable.entries[3].passive, 0);
+  EXPECT_EQ(g_FtpTable.entries[3].selected, 1);
+}
+
+TEST_F(FtpPageTest, APasswordTheFileCannotHoldIsRefused) {
+  Run([this](CFtpPage& p) {
+    p.password->setText(QString::fromUtf16(u"パスワード"));
+    EXPECT_FALSE(p.OnKillActive());
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    p.password->setText(QString::fromUtf16(u"ok"));
+    return true;
+  });
+  EXPECT_EQ(g_FtpTable.entries[1].password, u"ok");
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// A real FTP server for tests and benchmarks: pyftpdlib on 127.0.0.1, on a
+// free port, serving a folder to user "taro" with password "secret".
+#pragma once
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+inline int FreePort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+inline bool Accepts(int port) {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(uint16_t(port));
+  bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(s);
+  return ok;
+}
+
+// pyftpdlib serving `root` to user "taro" with password "secret".
+class FtpServer {
+ public:
+  FtpServer(const std::string& root, bool writable) : port_(FreePort()) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      const std::string dir = root, port = std::to_string(port_);
+      std::vector<const char*> args = {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+                                       port.c_str(), "-d", dir.c_str(), "-u", "taro", "-P", "secret"};
+      if (writable) args.push_back("-w");
+      args.push_back(nullptr);
+      freopen("/dev/null", "w", stderr);
+      execv(args[0], const_cast<char* const*>(args.data()));
+      _exit(127);
+    }
+    for (int i = 0; i < 100 && !Accepts(port_); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~FtpServer() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  int Port() const { return port_; }
+
+ private:
+  int port_;
+  pid_t pid_ = -1;
+};
+
