@@ -11,6 +11,8 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "output/print_job.h"
+#include "output/score_sheet.h"
 #include "settings/settings_sheet_qt.h"
 #include "record/record.h"
 #include "record/record_reader.h"
@@ -332,7 +334,7 @@ const CommandEntry g_CommandTable[] = {
   {kCmdPositionPreview, kFile, u"局面印刷プレビュー(&P)", "Ctrl+U", OnPrintPreview, RuleNotInPreview, 0, kBarNone, nullptr},
   {kCmdRecordPreview, kFile, u"棋譜印刷プレビュー(&K)", nullptr, OnPrintPreview, RuleNotInPreview, 0, kBarNone, nullptr},
   {kCmdPrintScoreSheet, kFile, u"棋譜用紙印刷(&Y)...", nullptr, VIEW(PrintScoreSheet(g_pView)), nullptr, 0, kBarNone, nullptr},
-  {kCmdPrintScoreSheetDirect, nullptr, u"棋譜用紙印刷(&Y)...", nullptr, VIEW(PrintScoreSheet(g_pView)), nullptr, 0, kBarNone, nullptr},
+  {kCmdPrintScoreSheetDirect, nullptr, u"棋譜用紙印刷(&Y)...", nullptr, VIEW(PrintScoreSheet(g_pView, false)), nullptr, 0, kBarNone, nullptr},
   {kCmdPreviewScoreSheet, kFile, u"棋譜用紙印刷プレビュー(&V)", nullptr, VIEW(PreviewScoreSheet(g_pView)), RuleScoreSheetPreview, 0, kBarNone, nullptr},
   // The position preview of the view's context menu.
   {kCmdContextPositionPreview, nullptr, u"局面の印刷プレビュー(&P)", nullptr, OnPrintPreview, nullptr, 0, kBarNone, nullptr},

@@ -33,6 +33,8 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "output/print_job.h"
+#include "output/score_sheet.h"
 #include "settings/settings_sheet_qt.h"
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"

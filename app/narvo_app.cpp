@@ -22,6 +22,8 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "view/move_list_wnd.h"
+#include "output/print_job.h"
+#include "output/score_sheet.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -155,7 +157,7 @@ StartupActions DefaultStartupActions() {
     PrintRecordOrPosition(g_pView, false);
     if (g_pView) g_pView->update();
   };
-  a.printScoreSheet = [] { PrintScoreSheet(g_pView); };
+  a.printScoreSheet = [] { PrintScoreSheet(g_pView, false); };
   a.closeMainWindow = [] {
     if (g_pMainFrame) g_pMainFrame->close();
   };

@@ -4,10 +4,7 @@
 #include "record/ui_port.h"
 
 int PasteFromClipboard(CNarvoView*) { return -1; }
-void PrintRecordOrPosition(CNarvoView*, bool) {}
-void PrintScoreSheet(CNarvoView*) {}
 
-void PreviewScoreSheet(CNarvoView*) {}
 
 void CopyVariationDiagram(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
@@ -15,7 +12,6 @@ void MergeRecordFromClipboard(CNarvoView*) {}
 
 
 
-void DrawPrintPreviewPage(QPainter&, CNarvoView*) {}
 
 
 

@@ -19,11 +19,8 @@
 class CNarvoView;
 
 int PasteFromClipboard(CNarvoView* view);
-void PrintRecordOrPosition(CNarvoView* view, bool withDialog);
-void PrintScoreSheet(CNarvoView* view);
 
 // ---- The board view's commands ------------------------------------------------
-class QPainter;
 
 // Undo snapshots.
 #include "app/undo.h"
@@ -36,7 +33,6 @@ class QPainter;
 
 // Files.
 #include "app/neighbour_file.h"
-void PreviewScoreSheet(CNarvoView* view);
 
 // Clipboard.
 #include "output/clipboard_copy.h"
@@ -47,8 +43,6 @@ void MergeRecordFromClipboard(CNarvoView* view);
 // Record dialogs.
 
 
-// The print preview page, drawn by the view.
-void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);
 
 // Sibling programs.
 void LaunchRecordDb(CNarvoView* view);

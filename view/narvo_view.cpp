@@ -14,6 +14,8 @@
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
 #include "view/comment_wnd.h"
+#include "output/print_job.h"
+#include "output/score_sheet.h"
 #include "settings/env.h"
 #include "view/board_input.h"
 #include "view/info_panel.h"

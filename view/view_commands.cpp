@@ -14,6 +14,8 @@
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/move_list_wnd.h"
+#include "output/print_job.h"
+#include "output/score_sheet.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/record_reader.h"

@@ -1,0 +1,91 @@
+// One print-preview page of a record of 300 moves with variations and
+// comments, drawn into an image the size of a board view: the redraw a
+// change of margin or font in preview costs.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "app/narvo_app.h"
+#include "output/print_page.h"
+#include "record/board.h"
+#include "record/notation.h"
+#include "record/record.h"
+#include "record/rules.h"
+#include "settings/env.h"
+
+namespace {
+
+constexpr int Key(int from, int to) { return from | to << 8; }
+
+void Play(int key) {
+  AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, key, 7);
+  MakeMoveOnBoard(g_Board, BuildMoveCode(g_Board, key & 0xFF, key >> 8));
+  g_Board.sideToMove = kSente - g_Board.sideToMove;
+  ++g_Record.moveNumber;
+}
+
+// 300 rook moves to and fro, a comment on every tenth move and a short
+// variation at every twentieth.
+void BuildRecord() {
+  ResetEnvDefaults();
+  InitSquareTables();
+  InstallMoveNotation();
+  InitRecordPool(g_Record, 5000);
+  SetInitialBoard(g_Board);
+  SetInitialBoard(g_StartBoard);
+  const int keys[4] = {Key(28, 38), Key(82, 72), Key(38, 28), Key(72, 82)};
+  const int alt[4] = {Key(28, 48), Key(82, 62), Key(38, 58), Key(72, 52)};
+  for (int i = 0; i < 300; ++i) {
+    if (i % 20 == 5) {
+      // An alternative to this move, then back to the main line.
+      BoardState saved;
+      CopyBoardState(saved, g_Board);
+      RecordNode* at = g_Record.current;
+      const int n = g_Record.moveNumber;
+      Play(alt[i % 4]);
+      g_Record.current = at;
+      g_Record.moveNumber = n;
+      CopyBoardState(g_Board, saved);
+    }
+    Play(keys[i % 4]);
+    if (i % 10 == 0) AppendComment(g_Record, g_Record.moveNumber, u"ここで一言。\n二行目");
+  }
+  AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, Key(1, kEndResign), 30);
+}
+
+void BM_RecordPreviewPage(benchmark::State& state) {
+  BuildRecord();
+  g_nPrintKind = 1;
+  QImage image(900, 1200, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&image);
+    image.fill(Qt::gray);
+    DrawPrintPage(p, false, 210, 297, 96, 96);
+  }
+}
+BENCHMARK(BM_RecordPreviewPage)->Unit(benchmark::kMillisecond);
+
+void BM_PositionPreviewPage(benchmark::State& state) {
+  BuildRecord();
+  g_nPrintKind = 0;
+  QImage image(900, 1200, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&image);
+    image.fill(Qt::gray);
+    DrawPrintPage(p, false, 210, 297, 96, 96);
+  }
+}
+BENCHMARK(BM_PositionPreviewPage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,180 @@
+#include "output/print_record.h"
+
+#include "record/board.h"
+#include "record/notation.h"
+#include "record/record.h"
+#include "record/record_writer.h"
+#include "record/text.h"
+#include "settings/env.h"
+
+namespace {
+
+// Width of one move's column in half-width units.
+constexpr int kColumnWidth = 12;
+
+std::u16string HandicapName(int code) {
+  if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
+  std::u16string name = g_HandicapNames[code];
+  while (!name.empty() && name.back() == u'\u3000') name.pop_back();
+  return name;
+}
+
+void AddHeaderLines(std::vector<std::u16string>& out) {
+  const RecordHeader& h = g_Record.header;
+  struct Item {
+    const char16_t* name;
+    const std::u16string* value;
+  };
+  const Item plain[] = {
+      {u"開始日時", &h.startTime}, {u"終了日時", &h.endTime},  {u"表題", &h.title},
+      {u"棋戦", &h.event},         {u"戦型", &h.opening},      {u"持ち時間", &h.timeLimit},
+      {u"消費時間", &h.timeUsed},  {u"場所", &h.place},        {u"掲載", &h.publishedIn},
+  };
+  // A user-defined item of the same name stands for these.
+  const Item problem[] = {
+      {u"作品番号", &h.problemNumber}, {u"作品名", &h.problemName}, {u"作者", &h.author},
+      {u"発表誌", &h.magazine},        {u"発表年月", &h.publishedDate}, {u"出典", &h.source},
+      {u"手数", &h.moveCount},         {u"完全性", &h.completeness},    {u"分類", &h.category},
+  };
+  for (const Item& it : plain)
+    if (!it.value->empty()) out.push_back(FormatU16(u"%s：%s", it.name, it.value->c_str()));
+  for (const Item& it : problem)
+    if (!it.value->empty() && GetHeaderItemState(it.name) == 0)
+      out.push_back(FormatU16(u"%s：%s", it.name, it.value->c_str()));
+  if (!h.notes.empty() && GetHeaderItemState(u"備考") == 0 && GetHeaderItemState(u"記事") == 0)
+    out.push_back(FormatU16(u"備考：%s", h.notes.c_str()));
+  for (int i = 0; i < kUserItemCount; ++i)
+    if (!g_szUserInfoName[i].empty() && !h.userItems[i].empty())
+      out.push_back(
+          FormatU16(u"%s：%s", g_szUserInfoName[i].c_str(), h.userItems[i].c_str()));
+}
+
+void AddCommentLines(std::vector<std::u16string>& out, const char16_t* comment) {
+  for (std::u16string& line : SplitLines(comment)) out.push_back(std::move(line));
+}
+
+std::u16string PrintMoveText(const RecordNode* node, int prevTo) {
+  const bool whiteUp = g_nZr2Style == 2 || g_nZr2Style == 4;
+  if (g_nZr2Style < 4 && g_bCheckRules)
+    return FormatMoveText(node->textFlags, prevTo, node->from, node->to, node->piece, kFormSame,
+                          whiteUp ? kMarkWhiteUp : kMarkWhiteDown, 0);
+  std::u16string text = (node->piece & kSenteBit) ? u"▲" : whiteUp ? u"△" : u"▽";
+  return text + FormatMoveDisplayCore(node->piece, node->from, node->to, prevTo);
+}
+
+struct Pending {
+  const RecordNode* node;
+  int n;
+  int prevTo;
+  bool moverIsFirst;  // the side that made the move before this node
+};
+
+// The moves from the first move, each line of play followed by its result and
+// each alternative after the line it leaves, the deepest first. Walked with a
+// stack of its own: lines can be as long as the record's pool.
+void AddMoveLines(std::vector<std::u16string>& out) {
+  const RecordNode* first = g_Record.Root() ? g_Record.Root()->firstChild : nullptr;
+  if (!first) {
+    out.emplace_back();
+    return;
+  }
+  int perLine = g_nZr2MovesPerLine;
+  if (perLine < 1) perLine = 1;
+  std::u16string line;
+  int used = 0, column = 1;
+  auto drawLine = [&] {
+    out.push_back(line);
+    line.clear();
+    used = 0;
+    column = 1;
+  };
+  std::vector<Pending> stack{{first, 1, 0, g_StartBoard.sideToMove != kSente}};
+  bool firstBlock = true;
+  while (!stack.empty()) {
+    Pending p = stack.back();
+    stack.pop_back();
+    if (!firstBlock) {
+      out.emplace_back();
+      out.push_back(FormatU16(u"変化：%d手", p.n));
+    }
+    firstBlock = false;
+    const RecordNode* nd = p.node;
+    int k = p.n, prevTo = p.prevTo;
+    bool moverIsFirst = p.moverIsFirst;
+    while (nd) {
+      if (nd->nextSibling) stack.push_back({nd->nextSibling, k, prevTo, moverIsFirst});
+      if (IsBoardMoveNode(*nd)) {
+        if (used < kColumnWidth * (column - 1)) {
+          int count = (kColumnWidth * column - used - 13) / 2 + 1;
+          line.append(size_t(count), u'\u3000');
+          used += 2 * count;
+        }
+        std::u16string text = PrintMoveText(nd, prevTo);
+        line += text;
+        used += DisplayWidth(text);
+        if (++column > perLine) drawLine();
+        moverIsFirst = (nd->piece & kSenteBit) != 0;
+      } else if (!line.empty()) {
+        drawLine();
+      }
+      if (g_bPrintComments && nd->comment) {
+        if (!line.empty()) drawLine();
+        AddCommentLines(out, nd->comment);
+        used = 0;
+        column = 1;
+      }
+      if (nd->firstChild) {
+        prevTo = nd->to;
+        nd = nd->firstChild;
+        ++k;
+        continue;
+      }
+      drawLine();
+      out.push_back(IsEndNode(*nd) ? FormatPrintResultLine(nd->to, k, moverIsFirst)
+                                   : std::u16string());
+      nd = nullptr;
+    }
+  }
+}
+
+}  // namespace
+
+std::u16string FormatPrintResultLine(int endCode, int n, bool moverIsFirst) {
+  const bool handicap = g_StartBoard.handicap != kHandicapEven;
+  auto letter = [&](bool first) -> const char16_t* {
+    return handicap ? (first ? u"下" : u"上") : (first ? u"先" : u"後");
+  };
+  std::u16string s = FormatU16(u"まで%d手で", n - 1);
+  switch (endCode) {
+    case kEndResign:
+    case kEndTimeLoss: s += letter(moverIsFirst); s += u"手の勝ち"; break;
+    case kEndSuspend: s += u"中断"; break;
+    case kEndIllegalLoss: s += letter(!moverIsFirst); s += u"手の反則負け"; break;
+    case kEndIllegalWin: s += letter(!moverIsFirst); s += u"手の反則勝ち"; break;
+    case kEndImpasse: s += u"持将棋"; break;
+    case kEndMate: s += u"詰み"; break;
+    case kEndRepetition: s += u"千日手"; break;
+    case kEndNoMate: s += u"不詰"; break;
+    default: break;
+  }
+  return s;
+}
+
+std::vector<std::u16string> BuildPrintRecordLines(bool withHeader) {
+  std::vector<std::u16string> out;
+  const RecordHeader& h = g_Record.header;
+  const bool handicap = g_StartBoard.handicap != kHandicapEven;
+  if (withHeader) AddHeaderLines(out);
+  if (handicap) out.push_back(u"手合割：" + HandicapName(g_StartBoard.handicap));
+  if (withHeader) {
+    if (!h.firstPlayer.empty())
+      out.push_back((handicap ? u"下手：" : u"先手：") + h.firstPlayer);
+    if (!h.secondPlayer.empty())
+      out.push_back((handicap ? u"上手：" : u"後手：") + h.secondPlayer);
+  }
+  out.emplace_back();
+  if (g_bPrintComments && g_Record.Root() && g_Record.Root()->comment)
+    AddCommentLines(out, g_Record.Root()->comment);
+  AddMoveLines(out);
+  return out;
+}
