@@ -55,9 +55,10 @@ void BuildRecord() {
   AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, Key(1, kEndResign), 30);
 }
 
-void BM_RecordPreviewPage(benchmark::State& state) {
+// Argument: the print kind (0 the position, 1 the record).
+void BM_PreviewPage(benchmark::State& state) {
   BuildRecord();
-  g_nPrintKind = 1;
+  g_nPrintKind = int(state.range(0));
   QImage image(900, 1200, QImage::Format_RGB32);
   for (auto _ : state) {
     QPainter p(&image);
@@ -65,19 +66,7 @@ void BM_RecordPreviewPage(benchmark::State& state) {
     DrawPrintPage(p, false, 210, 297, 96, 96);
   }
 }
-BENCHMARK(BM_RecordPreviewPage)->Unit(benchmark::kMillisecond);
-
-void BM_PositionPreviewPage(benchmark::State& state) {
-  BuildRecord();
-  g_nPrintKind = 0;
-  QImage image(900, 1200, QImage::Format_RGB32);
-  for (auto _ : state) {
-    QPainter p(&image);
-    image.fill(Qt::gray);
-    DrawPrintPage(p, false, 210, 297, 96, 96);
-  }
-}
-BENCHMARK(BM_PositionPreviewPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewPage)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

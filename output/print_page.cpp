@@ -94,6 +94,19 @@ std::u16string ShortenPrintName(std::u16string_view name, int n) {
   return out;
 }
 
+namespace {
+
+// The name beside the diagram: the short name when set, else the full name cut.
+std::u16string PrintPlayerName(bool first) {
+  const RecordHeader& h = g_Record.header;
+  const std::u16string& shortName = first ? h.firstShortName : h.secondShortName;
+  if (!shortName.empty()) return shortName;
+  return ShortenPrintName(first ? h.firstPlayer : h.secondPlayer,
+                          first ? g_nPrintBlackNameChars : g_nPrintWhiteNameChars);
+}
+
+}  // namespace
+
 int CountHandRows(int side) {
   const bool first = side == kSente;
   const bool lower = first != (g_bBoardFlipped != 0);
@@ -101,14 +114,7 @@ int CountHandRows(int side) {
   if (lower && IsMateProblem() && !g_bBoardFlipped) {
     rows = 3;
   } else if (g_bPrintNamesVertical) {
-    const RecordHeader& h = g_Record.header;
-    const std::u16string& shortName = first ? h.firstShortName : h.secondShortName;
-    std::u16string name = !shortName.empty()
-                              ? shortName
-                              : ShortenPrintName(first ? h.firstPlayer : h.secondPlayer,
-                                                 first ? g_nPrintBlackNameChars
-                                                       : g_nPrintWhiteNameChars);
-    rows = int(name.size()) + 2;
+    rows = int(PrintPlayerName(first).size()) + 2;
   } else {
     rows = 2;
   }
@@ -387,13 +393,7 @@ std::vector<std::u16string> HandColumn(int side, bool problemForm) {
   if (problemForm) {
     rows = {u"持", u"駒"};
   } else {
-    const RecordHeader& h = g_Record.header;
-    const std::u16string& shortName = first ? h.firstShortName : h.secondShortName;
-    std::u16string name = !shortName.empty()
-                              ? shortName
-                              : ShortenPrintName(first ? h.firstPlayer : h.secondPlayer,
-                                                 first ? g_nPrintBlackNameChars
-                                                       : g_nPrintWhiteNameChars);
+    std::u16string name = PrintPlayerName(first);
     std::u16string mark = PrintMarks(first ? u"▲" : u"△");
     if (g_bPrintNamesVertical) {
       rows.push_back(mark);
