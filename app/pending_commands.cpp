@@ -25,8 +25,3 @@ int RunToolMenu(int) { return -1; }
 void SaveImageAs(CNarvoView*) {}
 std::u16string ExpandImageFileName() { return std::u16string(); }
 void SaveViewImage(CNarvoView*, const std::u16string&) {}
-void SendRecordByMail(CNarvoView*) {}
-void SendRecordByMapiMail(CNarvoView*) {}
-void WriteMailFile(CNarvoView*) {}
-void WriteMail2File(CNarvoView*) {}
-void SaveMailFileAs(CNarvoView*) {}

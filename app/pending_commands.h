@@ -25,6 +25,7 @@ int PasteFromClipboard(CNarvoView* view);
 // Undo snapshots.
 #include "app/undo.h"
 #include "output/ftp_upload.h"
+#include "output/mail_commands.h"
 #include "settings/comment_dialogs_qt.h"
 #include "settings/info_dialogs_qt.h"
 #include "settings/small_dialogs_qt.h"
@@ -56,8 +57,3 @@ int RunToolMenu(int entry);
 void SaveImageAs(CNarvoView* view);
 std::u16string ExpandImageFileName();  // empty while images cannot be named
 void SaveViewImage(CNarvoView* view, const std::u16string& fileName);
-void SendRecordByMail(CNarvoView* view);
-void SendRecordByMapiMail(CNarvoView* view);
-void WriteMailFile(CNarvoView* view);
-void WriteMail2File(CNarvoView* view);
-void SaveMailFileAs(CNarvoView* view);

@@ -540,9 +540,9 @@ const std::u16string& PlayerName(bool first) {
   return first ? g_Record.header.firstPlayer : g_Record.header.secondPlayer;
 }
 
-// The move at move number n: record form for notations 2 and 3, else the
-// display form; squareAlways leaves out 同.
-std::u16string MoveAt(int n, bool withMark, bool squareAlways) {
+}  // namespace
+
+std::u16string FormatTemplateMove(int n, bool withMark, bool squareAlways) {
   const RecordNode* node = GetNodeAtMove(n, g_Record);
   if (!node || n < 1) return {};
   std::u16string text;
@@ -556,6 +556,8 @@ std::u16string MoveAt(int n, bool withMark, bool squareAlways) {
     text += FormatMoveForDisplay(0, node, squareAlways ? 1 : 0, 0);
   return text;
 }
+
+namespace {
 
 void RefuseCode(TemplateKind kind, char16_t code) {
   Ui().PlayWarningSound();
@@ -584,10 +586,10 @@ void ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
     switch (lower) {
       case u'a':
       case u'l':
-        out += MoveAt(n, code == u'A' || code == u'L', code == u'L');
+        out += FormatTemplateMove(n, code == u'A' || code == u'L', code == u'L');
         continue;
       case u'p':
-        if (n >= 2) out += MoveAt(n - 1, code == u'P', true);
+        if (n >= 2) out += FormatTemplateMove(n - 1, code == u'P', true);
         continue;
       case u'n': AppendDecimal(out, n); continue;
       case u'c': out += kCrLf; continue;

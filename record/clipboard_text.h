@@ -43,6 +43,11 @@ int AppendMailText(std::u16string& text, int which, std::u16string_view recordTi
 // closing quote.
 size_t AppendIncludedFile(std::u16string_view tmpl, std::u16string& text);
 
+// The move at move number n for the templates' move codes: record form for
+// notations 2 and 3, else the display form; squareAlways leaves out 同.
+// Empty before move 1.
+std::u16string FormatTemplateMove(int n, bool withMark, bool squareAlways);
+
 // The SFEN text of the position ("... b - 1").
 std::u16string FormatSfen(const BoardState& board);
 
