@@ -141,7 +141,6 @@ TEST_F(MailTest, EachCodeOfTheMailTemplate) {
   h.award = u"受賞";
   h.category = u"分類";
   h.userItems[0] = u"U1";
-  g_Record.current->comment = nullptr;
   g_szToday = u"古い日付";
   GotoMoveNumberOnLine(2);
   struct Row {
