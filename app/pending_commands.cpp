@@ -3,12 +3,10 @@
 #include "app/narvo_app.h"
 #include "record/ui_port.h"
 
-int PasteFromClipboard(CNarvoView*) { return -1; }
 
 
 void CopyVariationDiagram(CNarvoView*) {}
 void CopyBitmapToClipboard(CNarvoView*) {}
-void MergeRecordFromClipboard(CNarvoView*) {}
 
 
 

@@ -18,7 +18,6 @@
 
 class CNarvoView;
 
-int PasteFromClipboard(CNarvoView* view);
 
 // ---- The board view's commands ------------------------------------------------
 
@@ -37,9 +36,9 @@ int PasteFromClipboard(CNarvoView* view);
 
 // Clipboard.
 #include "output/clipboard_copy.h"
+#include "output/clipboard_paste.h"
 void CopyVariationDiagram(CNarvoView* view);
 void CopyBitmapToClipboard(CNarvoView* view);
-void MergeRecordFromClipboard(CNarvoView* view);
 
 // Record dialogs.
 

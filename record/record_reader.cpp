@@ -773,8 +773,9 @@ bool ParseFormatLine(const std::string& bytes, bool& utf8) {
   return true;
 }
 
-// One line of the file. Returns false when the reading stops (result set).
-bool ReadOneLine(std::u16string_view line, int& result) {
+}  // namespace
+
+bool ReadRecordLine(std::u16string_view line, int& result) {
   RecordReadState& st = g_RecordReadState;
   const std::u16string_view text = SkipBlanks(line);
 
@@ -849,8 +850,6 @@ bool ReadOneLine(std::u16string_view line, int& result) {
   return true;
 }
 
-}  // namespace
-
 int BeginRecordRead() {
   const int savedMode = g_Record.appendMode;
   g_Record.appendMode = 1;
@@ -903,7 +902,7 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   while (reader.ReadLine(line)) {
     size_t nul = line.find(u'\0');
     if (nul != std::u16string::npos) line.resize(nul);
-    if (!ReadOneLine(line, result)) break;
+    if (!ReadRecordLine(line, result)) break;
   }
 
   if (!EnsureStartSettled() && result == 0) result = 1;

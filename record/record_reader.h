@@ -53,6 +53,12 @@ bool EnsureStartSettled();
 int BeginRecordRead();
 void FinishRecordRead(int savedMode);
 
+// One line of a record text between BeginRecordRead (or a caller's own
+// start) and FinishRecordRead. False when the reading stops: result is then 1
+// (a rule error, a bad board row or an impossible position; the message is
+// in g_strRecordReadError or shown) or -2 (the record is full).
+bool ReadRecordLine(std::u16string_view line, int& result);
+
 // Reads the file into g_Record, g_Board and g_StartBoard. tryUtf8 is the
 // caller's guess (set for ".dovu" and ".zr2u"); a byte-order mark or the
 // format line "#ZRF version=2.0 encoding=..." decides when present.

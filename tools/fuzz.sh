@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets of every reader of outside bytes (ZRF/ZR2, CSA, the
+# Builds the fuzz targets of every reader of outside bytes (ZRF/ZR2, paste, CSA, the
 # settings file, the history files, the piece sheet) with clang (libFuzzer,
 # AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for a bounded
 # time on seeds made from the test data. Seconds per target as the first
@@ -36,6 +36,7 @@ run_target() {  # target, seed files, flag bytes (none: the files as they are)
   echo "$target: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1)"
 }
 run_target record_reader_fuzz "tests/data/records/*" "00 01 05 13"
+run_target clipboard_paste_fuzz "tests/data/records/*.dovu" "00 01 02 03"
 run_target csa_reader_fuzz "tests/data/csa/*" "00 01"
 run_target env_file_fuzz "tests/data/settings/*"
 run_target history_file_fuzz "tests/data/history/* tests/data/settings/*"

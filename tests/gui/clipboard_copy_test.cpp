@@ -8,6 +8,11 @@
 #include <QGuiApplication>
 
 #include "app/file_commands.h"
+#include "app/instance.h"
+#include "app/narvo_app.h"
+#include "app/undo.h"
+#include "output/clipboard_paste.h"
+#include "record/clipboard_paste.h"
 #include "app/narvo_doc.h"
 #include "record/board.h"
 #include "record/clipboard_text.h"
@@ -101,6 +106,62 @@ TEST_F(ClipboardCopyTest, PositionFileWriterIsInstalled) {
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
   EXPECT_EQ(bytes, "0");  // the template as written, no line end added
+}
+
+}  // namespace
+
+// ---- Paste and merge through the clipboard -----------------------------------------
+
+namespace {
+
+class ClipboardPasteCommandTest : public ClipboardCopyTest {
+protected:
+  void SetUp() override {
+    ClipboardCopyTest::SetUp();
+    g_AppMode = kModeView;
+    g_nInstanceNumber = 1;
+    g_bConfirmSave = 0;
+    g_szRecordFolder = u"/records/";
+    ClearUndoLabel();
+  }
+  PrivateHome home;  // the undo snapshots go here
+};
+
+TEST_F(ClipboardPasteCommandTest, PasteReadsTheClipboardUnderItsOwnNameAndUndoPoint) {
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("ファイル名：../x/対局.dovu\r\n先手：甲\r\n▲７六歩    △３四歩\r\n"));
+  EXPECT_EQ(PasteFromClipboard(nullptr), kPasteRead);
+  EXPECT_EQ(GetLineLength(g_Record), 2);
+  EXPECT_EQ(Utf16ToUtf8(g_szRecordFilePath), "/records/対局.dovu");
+  EXPECT_EQ(Utf16ToUtf8(g_strUndoLabel), "棋譜の貼り付け");
+  ASSERT_FALSE(ui.status.empty());
+  EXPECT_EQ(Utf16ToUtf8(ui.status.back()), "クリップボードから棋譜、局面を読み込みました。");
+
+  // Text that is no record: the box, and the record stays.
+  QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
+  EXPECT_EQ(PasteFromClipboard(nullptr), kPasteNothing);
+  EXPECT_EQ(GetLineLength(g_Record), 2);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(Utf16ToUtf8(ui.boxes[0].text).rfind("棋譜・局面読込みエラー\n", 0), 0u);
+
+  QGuiApplication::clipboard()->setText(QStringLiteral("8k/9/9/9/9/9/9/9/K8 b - 1"));
+  EXPECT_EQ(PasteFromClipboard(nullptr), kPasteSfen);
+  EXPECT_EQ(Utf16ToUtf8(g_szRecordTitle), "新規棋譜");
+  EXPECT_EQ(Utf16ToUtf8(ui.status.back()), "クリップボードからSFEN形式の局面を読み込みました。");
+}
+
+TEST_F(ClipboardPasteCommandTest, MergeAddsVariationsUnderOneUndoPoint) {
+  const int before = GetLineLength(g_Record);
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("▲２六歩    △８四歩\r\n"));
+  MergeRecordFromClipboard(nullptr);
+  EXPECT_EQ(Utf16ToUtf8(g_strUndoLabel), "棋譜の合成");
+  EXPECT_EQ(GetLineLength(g_Record), before);
+  EXPECT_EQ(Utf16ToUtf8(ui.status.back()), "クリップボードから棋譜を読み込み、合成しました。");
+  EXPECT_TRUE(ui.boxes.empty());
+
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("手合割：香落ち\r\n△３四歩\r\n"));
+  MergeRecordFromClipboard(nullptr);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(Utf16ToUtf8(ui.boxes[0].text), "手合が違います。");
 }
 
 }  // namespace

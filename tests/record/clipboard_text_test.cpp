@@ -1,3 +1,4 @@
+// Copies of records, positions, SFEN and templates, and their paste and merge.
 #include "record/clipboard_text.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "record/board.h"
+#include "record/clipboard_paste.h"
 #include "record/datetime.h"
 #include "record/header.h"
 #include "record/notation.h"
@@ -398,6 +400,229 @@ TEST_F(ClipboardTextTest, PositionFilesByteForByteAndReadBack) {
     GoTo(3);
   }
   EXPECT_EQ(WritePositionFile(u"/nonexistent-dir/x.bod", u""), -1);
+}
+
+// ---- Paste and merge ----------------------------------------------------------------
+
+std::string WithoutTimes(const std::string& dump) { return std::regex_replace(dump, std::regex(" s[0-9]+"), ""); }
+
+class ClipboardPasteTest : public ClipboardTextTest {
+protected:
+  void Load(const std::string& name) {
+    ClipboardTextTest::Load(name);
+    g_bBoardFlipped = 0;  // a copy does not carry the turned board
+  }
+  // Everything a paste may change: tree, header, start and shown position.
+  static std::string State() { return DumpRecord(g_Record) + "shown=" + BoardToSfen(g_Board); }
+};
+
+TEST_F(ClipboardPasteTest, EveryCopyPastesBackToTheSameRecord) {
+  for (const char* name : {"even", "variations", "handicap", "position", "tsume"}) {
+    for (int copy = 0; copy < 2; ++copy) {
+      SCOPED_TRACE(std::string(name) + (copy == 0 ? " zrf" : " zr2"));
+      Load(name);
+      const std::string before = DumpRecord(g_Record);
+      std::u16string text;
+      if (copy == 0) WriteZrfToBuffer(text, kZrfWholeTree);
+      else WriteZr2ToBuffer(text, kZr2WholeTree);
+      ResetRecordTree(g_Record);
+      SetInitialBoard(g_Board);
+      ASSERT_EQ(ReadRecordFromClipboardText(text, 0), kPasteRead) << Utf16ToUtf8(g_strRecordReadError);
+      if (copy == 0) EXPECT_EQ(DumpRecord(g_Record), before);
+      else EXPECT_EQ(WithoutTimes(DumpRecord(g_Record)), WithoutTimes(before));
+    }
+  }
+  // SFEN of a position with pieces in hand, copied and pasted.
+  Load("tsume");
+  const std::string start = BoardToSfen(g_StartBoard);
+  const std::u16string sfen = FormatSfen(g_StartBoard);
+  ResetRecordTree(g_Record);
+  SetInitialBoard(g_Board);
+  ASSERT_EQ(ReadRecordFromClipboardText(sfen, 0), kPasteSfen);
+  EXPECT_EQ(BoardToSfen(g_Board), start);
+  EXPECT_EQ(BoardToSfen(g_StartBoard), start);
+  EXPECT_EQ(GetLineLength(g_Record), 0);
+}
+
+TEST_F(ClipboardPasteTest, LineEndsTagsDiagramsAndSfen) {
+  const std::string kMoves = "先手：甲\n後手：乙\n   1 ７六歩(77)   ( 0:05/00:00:05)\n   2 ３四歩(33)   ( 0:10/00:00:10)\n";
+  auto withEnds = [](std::string lines, const char* eol) {
+    return std::regex_replace(lines, std::regex("\n"), eol);
+  };
+  struct Case {
+    const char* what;
+    std::string text;
+    int result;
+    const char* start;  // SFEN of the start position
+    int moves;
+  } cases[] = {
+      {"CR LF", withEnds(kMoves, "\r\n"), kPasteRead, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 2},
+      {"LF", kMoves, kPasteRead, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 2},
+      {"mixed", "先手：甲\r\n後手：乙\n   1 ７六歩(77)   ( 0:05/00:00:05)\r\n   2 ３四歩(33)\n", kPasteRead,
+       "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 2},
+      {"leading tag", "<pre>先手：甲\n▲７六歩    △３四歩\n", kPasteRead,
+       "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 2},
+      {"diagram with hands",
+       "後手の持駒：飛　角　\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ 歩 ・ ・ ・ ・|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九\n"
+       "+---------------------------+\n先手の持駒：金二　\n",
+       kPasteRead, "4k4/9/4P4/9/9/9/9/9/4K4 b 2Grb 1", 0},
+      {"SFEN with 2P", "lnsgkgsnl/1r5b1/ppppppp1p/9/9/9/PPPPPPP2/1B5R1/LNSGKGSNL w 2Pp 1\r\n", kPasteSfen,
+       "lnsgkgsnl/1r5b1/ppppppp1p/9/9/9/PPPPPPP2/1B5R1/LNSGKGSNL w 2Pp 1", 0},
+      {"SFEN-like, too many pawns", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w 2P 1\n▲７六歩\n",
+       kPasteRead, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", 1},
+      {"SFEN hands", "8k/9/9/9/9/9/9/9/K8 b 2Pp 1", kPasteSfen, "8k/9/9/9/9/9/9/9/K8 b 2Pp 1", 0},
+      {"SFEN empty hands", "8k/9/9/9/9/9/9/9/K8 w -", kPasteSfen, "8k/9/9/9/9/9/9/9/K8 w - 1", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetRecordTree(g_Record);
+    const int result = ReadRecordFromClipboardText(U16(c.text), 0);
+    EXPECT_EQ(result, c.result) << Utf16ToUtf8(g_strRecordReadError);
+    EXPECT_EQ(BoardToSfen(g_StartBoard), c.start);
+    EXPECT_EQ(GetLineLength(g_Record), c.moves);
+  }
+  // A lone CR stays in its line; CR LF and LF end lines.
+  const auto lines = SplitClipboardLines(u"a\rb\r\nc\nd");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], u"a\rb");
+  EXPECT_EQ(lines[1], u"c");
+  EXPECT_EQ(lines[2], u"d");
+  EXPECT_EQ(StripLeadingTag(u"<a href=x>text"), u"text");
+  EXPECT_EQ(StripLeadingTag(u"<no close"), u"<no close");
+}
+
+TEST_F(ClipboardPasteTest, TextThatIsNotSfenChangesNothingBeforeItIsRead) {
+  const char* notSfen[] = {
+      "開始日時：2024/01/06(土) 10:00:00",                       // a record's first line
+      "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNLL b - 1",  // ten squares in a rank
+      "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1 b - 1",  // eight ranks
+      "4+k4/9/9/9/9/9/9/9/4K4 b - 1",                           // promoted king
+      "4k4/9/9/9/9/9/9/9/3+GK4 b - 1",                          // promoted gold
+      "4k4/9/9/9/9/9/9/9/4K+4 b - 1",                           // "+" before a digit
+      "4k4/9/9/9/9/9/9/9/4K4 b K 1",                            // a king in hand
+      "4k4/9/9/9/9/9/9/9/4K4 b 19P 1",                          // more than 18
+      "4k4/9/9/9/9/9/9/9/4K4 b 3R 1",                           // three rooks
+      "4k4/9/9/9/9/9/9/9/4KK3 b - 1",                           // two kings of a side
+      "4k4/9/9/9/9/9/9/9/4X4 b - 1",                            // no such piece
+      "4k4/9/9/9/9/9/9/9/4K4 x - 1",                            // no such side
+  };
+  for (const char* text : notSfen) {
+    SCOPED_TRACE(text);
+    Load("variations");
+    const std::string before = State();
+    EXPECT_EQ(ParseSfen(U16(text)), 0);
+    EXPECT_FALSE(IsSfenText(U16(text)));
+    EXPECT_EQ(State(), before);
+  }
+  // Read as a record instead: the header line is taken.
+  EXPECT_EQ(ReadRecordFromClipboardText(u"開始日時：2024/01/06(土) 10:00:00\n▲７六歩\n", 0), kPasteRead);
+  EXPECT_EQ(Utf16ToUtf8(g_Record.header.startTime), "2024/01/06(土) 10:00:00");
+  EXPECT_EQ(GetLineLength(g_Record), 1);
+}
+
+TEST_F(ClipboardPasteTest, TextWithNoRecordLineLeavesTheRecord) {
+  Load("even");
+  const std::string before = State();
+  EXPECT_EQ(ReadRecordFromClipboardText(u"Dear friend,\r\nhow are you?\r\n", 0), kPasteNothing);
+  EXPECT_EQ(State(), before);
+  // An empty record's copy is a record all the same.
+  ResetRecordTree(g_Record);
+  ClearRecordHeader(g_Record);
+  g_Record.header.firstPlayer.clear();
+  g_Record.header.secondPlayer.clear();
+  std::u16string empty;
+  WriteZrfToBuffer(empty, kZrfWholeTree);
+  Load("even");
+  EXPECT_EQ(ReadRecordFromClipboardText(empty, 0), kPasteEmpty);
+  EXPECT_EQ(GetLineLength(g_Record), 0);
+  EXPECT_TRUE(g_Record.header.firstPlayer.empty());
+}
+
+TEST_F(ClipboardPasteTest, PastedFileNamesStayInTheRecordFolder) {
+  struct Case {
+    const char* line;
+    const char* name;
+  } cases[] = {
+      {"ファイル名：game.dovu", "game.dovu"},
+      {"ファイル名：../../etc/passwd", "passwd"},
+      {"ファイル名：C:\\棋譜\\対局.zrf", "対局.zrf"},
+      {"ファイル名：/tmp/", ""},
+      {"ファイル名：..", ""},
+      {"ファイル名：", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::u16string name = u"old";
+    EXPECT_EQ(ReadRecordFromClipboardText(U16(std::string(c.line) + "\n▲７六歩\n"), 0, &name), kPasteRead);
+    EXPECT_EQ(Utf16ToUtf8(name), c.name);
+  }
+}
+
+TEST_F(ClipboardPasteTest, LongCommentLinesPasteWhole) {
+  std::u16string comment(32765, u'字');
+  ASSERT_GT(ParseZr2Move(1, u"７六歩(77)", 1), 0);
+  ASSERT_EQ(AppendComment(g_Record, 1, comment), 0);
+  std::u16string text;
+  WriteZrfToBuffer(text, kZrfWholeTree);
+  ASSERT_EQ(ReadRecordFromClipboardText(text, 0), kPasteRead);
+  ASSERT_EQ(GetLineLength(g_Record), 1);
+  EXPECT_EQ(std::u16string(GetNodeAtMove(1, g_Record)->comment), comment + u"\n");
+}
+
+// ---- Merge ---------------------------------------------------------------------------
+
+TEST_F(ClipboardPasteTest, MergeFollowsEqualMovesAndAddsTheOthers) {
+  Load("even");
+  const std::u16string pasted =
+      u"先手：山田\n後手：佐藤\n   1 ７六歩(77)   ( 0:01/00:00:01)\n   2 ３四歩(33)   ( 0:01/00:00:01)\n"
+      u"   3 ６六歩(67)   ( 0:01/00:00:02)\n";
+  ASSERT_EQ(CheckMergeCompatible(pasted), 0);
+  EXPECT_EQ(ReadRecordFromClipboardText(pasted, 1), kPasteRead);
+  // Main line kept; move 3 has the pasted alternative after the old one.
+  const RecordNode* third = GetNodeAtMove(3, g_Record);
+  ASSERT_NE(third, nullptr);
+  ASSERT_NE(third->nextSibling, nullptr);
+  EXPECT_EQ(third->nextSibling->to, 66);
+  EXPECT_EQ(third->nextSibling->nextSibling, nullptr);
+  EXPECT_EQ(GetNodeAtMove(2, g_Record)->nextSibling, nullptr);
+  EXPECT_EQ(Utf16ToUtf8(g_Record.header.event), "練習対局");
+  EXPECT_GT(g_Record.changeCount, 0);
+}
+
+TEST_F(ClipboardPasteTest, MergeOfAnotherStartChangesNothing) {
+  struct Case {
+    const char* text;
+    int result;
+    const char* message;
+  } cases[] = {
+      {"手合割：角落ち\n▲３四歩\n", 1, "手合が違います。"},
+      {"後手番\n△３四歩\n", 2, "手番が違います。"},
+      {"後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+       "|v香v桂v銀v金v玉v金v銀v桂v香|一\n| ・v飛 ・ ・ ・ ・ ・v角 ・|二\n|v歩v歩v歩v歩v歩v歩v歩v歩v歩|三\n"
+       "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ 歩 ・ ・ ・ ・ ・ ・|六\n"
+       "| 歩 歩 ・ 歩 歩 歩 歩 歩 歩|七\n| ・ 角 ・ ・ ・ ・ ・ 飛 ・|八\n| 香 桂 銀 金 玉 金 銀 桂 香|九\n"
+       "+---------------------------+\n先手の持駒：なし\n▲２六歩\n",
+       3, "開始局面が違います。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    Load("even");
+    const std::string before = State();
+    ui.boxes.clear();
+    EXPECT_EQ(CheckMergeCompatible(U16(c.text)), c.result);
+    EXPECT_EQ(State(), before);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(Utf16ToUtf8(ui.boxes[0].text), c.message);
+  }
+  // SFEN has no moves to merge.
+  Load("even");
+  const std::string before = State();
+  EXPECT_EQ(ReadRecordFromClipboardText(u"8k/9/9/9/9/9/9/9/K8 b - 1", 1), kPasteError);
+  EXPECT_EQ(State(), before);
+  EXPECT_FALSE(g_strRecordReadError.empty());
 }
 
 }  // namespace
