@@ -10,6 +10,7 @@
 #include "settings/ftp_env.h"
 #include "settings/ftp_page_qt.h"
 #include "settings/pro_sheet_qt.h"
+#include "settings/reg_page_qt.h"
 #include "settings/settings_pages_qt.h"
 #include "view/info_panel.h"
 #include "view/narvo_view.h"
@@ -24,7 +25,7 @@ void Trace(const char* step) {
   if (g_pSettingsSheetTrace) g_pSettingsSheetTrace(step);
 }
 
-// Pages in tab order; 初期 joins before FTP with its own module.
+// Pages in tab order.
 struct SettingsPages {
   CDovuPage* dovu = new CDovuPage;
   CInfoPage* info = new CInfoPage;
@@ -39,6 +40,7 @@ struct SettingsPages {
   CReplayPg* replay = new CReplayPg;
   CHisPage* history = new CHisPage;
   CEngPage* english = new CEngPage;
+  CRegPage* reg = new CRegPage;
   CFtpPage* ftp = new CFtpPage;
 
   void AddTo(CProSheet& sheet) const {
@@ -46,9 +48,7 @@ struct SettingsPages {
         {dovu, u"棋譜"},      {info, u"情報"},       {intMail, u"メール"}, {mail, u"メール2"},
         {sound, u"サウンド"}, {print, u"印刷"},      {print2, u"印刷2"},   {misc, u"動作"},
         {unicode, u"将棋マーク"}, {image, u"画像"}, {replay, u"再現"},    {history, u"履歴"},
-        {english, u"英語"},
-        // 初期 (index 13) goes here, before FTP (index 14).
-        {ftp, u"FTP"}};
+        {english, u"英語"},     {reg, u"初期"},        {ftp, u"FTP"}};
     for (const auto& [page, caption] : pages) sheet.AddPage(page, QString::fromUtf16(caption));
   }
 };

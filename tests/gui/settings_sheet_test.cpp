@@ -97,7 +97,7 @@ TEST_F(SettingsSheetTest, OkUntouchedChangesOnlyTheUpperCaseBreaks) {
   RecordingUi ui;
   std::u16string before = FormatEnvFile();
   Run([&](CProSheet& sheet) {
-    EXPECT_EQ(sheet.PageCount(), 14);
+    EXPECT_EQ(sheet.PageCount(), 15);
     for (int i = 0; i < sheet.PageCount(); ++i) EXPECT_TRUE(sheet.SetActivePage(i));
     return true;
   });
@@ -440,7 +440,7 @@ TEST_F(SettingsSheetTest, HelpTopicsAndTheRememberedPage) {
     return false;
   });
   EXPECT_EQ(topics, (std::vector<int>{10011, 10012, 10013, 10013, 10014, 10015, 10024, 10016,
-                                      10023, 10017, 10018, 10019, 10020, 10021}));
+                                      10023, 10017, 10018, 10019, 10020, 10021, 10022}));
   EXPECT_EQ(g_nSettingsPage, 9);
   EXPECT_EQ(SheetHelpTopic(13), 10021);
   EXPECT_EQ(SheetHelpTopic(14), 10022);
