@@ -13,13 +13,6 @@ void CopyBitmapToClipboard(CNarvoView*) {}
 
 
 
-void LaunchRecordDb(CNarvoView*) {}
-void RecordDbPositionSearch(CNarvoView*) {}
-void RecordDbRegister(CNarvoView*) {}
-void LaunchProblemDb(CNarvoView*) {}
-
-void EditToolMenu() {}
-int RunToolMenu(int) { return -1; }
 void SaveImageAs(CNarvoView*) {}
 std::u16string ExpandImageFileName() { return std::u16string(); }
 void SaveViewImage(CNarvoView*, const std::u16string&) {}

@@ -45,14 +45,10 @@ void CopyBitmapToClipboard(CNarvoView* view);
 
 
 // Sibling programs.
-void LaunchRecordDb(CNarvoView* view);
-void RecordDbPositionSearch(CNarvoView* view);
-void RecordDbRegister(CNarvoView* view);
-void LaunchProblemDb(CNarvoView* view);
+#include "app/sibling_programs.h"
 
 // Tools, images and mail.
-void EditToolMenu();
-int RunToolMenu(int entry);
+#include "app/tool_menu.h"
 void SaveImageAs(CNarvoView* view);
 std::u16string ExpandImageFileName();  // empty while images cannot be named
 void SaveViewImage(CNarvoView* view, const std::u16string& fileName);
