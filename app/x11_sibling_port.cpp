@@ -1,9 +1,7 @@
-// The sibling port on X11: windows from _NET_CLIENT_LIST by their WM_CLASS
-// class, raised through _NET_ACTIVE_WINDOW, keys and the register message
-// sent as X events. Elsewhere no window is ever found.
-#include <QGuiApplication>
-#include <QProcess>
-
+// The sibling port on X11: windows from _NET_CLIENT_LIST (the root's
+// children when no window manager keeps one) by their WM_CLASS class,
+// raised through _NET_ACTIVE_WINDOW, keys and the register message sent as
+// X events. Without an X display no window is ever found.
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -14,11 +12,29 @@
 
 namespace {
 
-xcb_connection_t* Connection() {
-  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 ? x11->connection() : nullptr;
-}
+// A connection of our own to $DISPLAY for one operation: the siblings live
+// on the display whatever Qt itself draws on.
+class Connection {
+public:
+  Connection() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    c_ = xcb_connect(display, nullptr);
+    if (xcb_connection_has_error(c_)) {
+      xcb_disconnect(c_);
+      c_ = nullptr;
+    }
+  }
+  ~Connection() {
+    if (c_) xcb_disconnect(c_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  operator xcb_connection_t*() const { return c_; }
+
+private:
+  xcb_connection_t* c_ = nullptr;
+};
 
 xcb_window_t RootWindow(xcb_connection_t* c) {
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
@@ -29,7 +45,7 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
   std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
       xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr),
       &std::free);
-  return reply ? reply->atom : XCB_ATOM_NONE;
+  return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
@@ -85,27 +101,37 @@ class X11SiblingPort : public SiblingPort {
 public:
   explicit X11SiblingPort(SiblingPort& base) : base_(base) {}
   SiblingWindow FindWindow(const char* windowClass) override {
-    xcb_connection_t* c = Connection();
+    Connection c;
     if (!c) return 0;
-    PropertyReply list = Property(c, RootWindow(c), Atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
-    if (!list || list->format != 32) return 0;
-    const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
-    const int n = xcb_get_property_value_length(list.get()) / 4;
-    for (int i = 0; i < n; ++i)
-      if (HasClass(c, windows[i], windowClass)) return windows[i];
+    const xcb_window_t root = RootWindow(c);
+    PropertyReply list = Property(c, root, Atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    if (list && list->format == 32 && list->value_len > 0) {
+      const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
+      const int n = xcb_get_property_value_length(list.get()) / 4;
+      for (int i = 0; i < n; ++i)
+        if (HasClass(c, windows[i], windowClass)) return windows[i];
+      return 0;
+    }
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr), &std::free);
+    if (!tree) return 0;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+      if (HasClass(c, children[i], windowClass)) return children[i];
     return 0;
   }
   bool Start(const std::u16string& program) override { return base_.Start(program); }
   void Wait(int ms) override { base_.Wait(ms); }
   void SetWaitCursor(bool on) override { base_.SetWaitCursor(on); }
   void Raise(SiblingWindow w) override {
-    if (xcb_connection_t* c = Connection())
+    Connection c;
+    if (c)
       SendClientMessage(c, RootWindow(c), w, Atom(c, "_NET_ACTIVE_WINDOW"),
                         XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, 1,
                         XCB_CURRENT_TIME);
   }
   void SendKey(SiblingWindow w, SiblingKey key) override {
-    xcb_connection_t* c = Connection();
+    Connection c;
     if (!c) return;
     const uint32_t keysym = key == kSiblingKeyF4 ? 0xFFC1 : 0xFFC2;  // XK_F4, XK_F5
     xcb_key_press_event_t e;
@@ -124,8 +150,8 @@ public:
     xcb_flush(c);
   }
   void SendRegister(SiblingWindow w) override {
-    if (xcb_connection_t* c = Connection())
-      SendClientMessage(c, w, w, Atom(c, "SORVANE_REGISTER"), XCB_EVENT_MASK_NO_EVENT, 0, 0);
+    Connection c;
+    if (c) SendClientMessage(c, w, w, Atom(c, "SORVANE_REGISTER"), XCB_EVENT_MASK_NO_EVENT, 0, 0);
   }
 
 private:
