@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QUrlQuery>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "app/file_commands.h"
 #include "app/narvo_doc.h"
@@ -218,6 +220,182 @@ TEST_F(MailTest, ResultLineNamesTheRightSide) {
     BuildMailRecord(text);
     EXPECT_TRUE(U8(text).ends_with(r.last)) << U8(text);
   }
+}
+
+// ---- Mail text files ----------------------------------------------------------
+
+class MailFileTest : public MailTest {
+protected:
+  void SetUp() override {
+    MailTest::SetUp();
+    folder = Dir();
+    g_szCommFolder = folder;
+    g_szMailFormat1 = u"題%n%c";
+    g_szMailFormat2 = u"局%n%c";
+  }
+  std::u16string Dir() const { return PathFromNative(tmp.path().toStdString()) + u"/"; }
+  static std::string Bytes(const std::u16string& path) {
+    std::string b;
+    ReadFileBytes(path, b);
+    return b;
+  }
+  QTemporaryDir tmp;
+  std::u16string folder;
+};
+
+TEST_F(MailFileTest, SaveModesWriteCp932WithCrLfUnderTheRightName) {
+  g_nMailSaveMode = 0;
+  WriteMailFile(nullptr);
+  WriteMailFile(nullptr);  // replaced, not added
+  WriteMail2File(nullptr);
+  EXPECT_EQ(Bytes(folder + u"変化.mal"), "\x91\xe8" "0\r\n");
+  EXPECT_EQ(Bytes(folder + u"変化.ma2"), "\x8b\xc7" "0\r\n");
+  EXPECT_EQ(ui.status.back(), u"メールファイル(" + folder + u"変化.ma2)を出力しました。");
+
+  g_nMailSaveMode = 1;
+  WriteMailFile(nullptr);
+  EXPECT_EQ(Bytes(folder + u"変化.mal"), "\x91\xe8" "0\r\n\x91\xe8" "0\r\n");
+  EXPECT_EQ(ui.status.back(), u"メールファイルを(" + folder + u"変化.mal)に追加しました。");
+
+  // The collecting file takes both texts and no extension.
+  g_nMailSaveMode = 2;
+  g_szMailAppendName = u"PAD";
+  WriteMailFile(nullptr);
+  WriteMail2File(nullptr);
+  EXPECT_EQ(Bytes(folder + u"PAD"), "\x91\xe8" "0\r\n\x8b\xc7" "0\r\n");
+
+  // An unnamed record is named by the date stem, for both kinds.
+  g_nMailSaveMode = 0;
+  g_szRecordTitle = u"新規棋譜";
+  WriteMailFile(nullptr);
+  WriteMail2File(nullptr);
+  FormatToday(false);
+  EXPECT_EQ(Bytes(folder + g_szDateStem + u".mal"), "\x91\xe8" "0\r\n");
+  EXPECT_EQ(Bytes(folder + g_szDateStem + u".ma2"), "\x8b\xc7" "0\r\n");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MailFileTest, AFailedWriteIsReportedAndLeavesNoFile) {
+  g_szCommFolder = folder + u"missing/";
+  WriteMailFile(nullptr);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メール保存エラー(" + folder + u"missing/変化.mal)");
+  EXPECT_TRUE(ui.status.empty());
+}
+
+TEST_F(MailFileTest, SaveAsAddsTheFiltersExtensionAndMovesTheMailFolder) {
+  struct Row {
+    int filter;
+    const char16_t* typed;
+    const char16_t* saved;
+  } rows[] = {
+      {1, u"game.txt", u"game.txt.mal"}, {1, u"game", u"game.MAL"}, {1, u"game.MAL", u"game.MAL"},
+      {2, u"two", u"two.MA2"},           {2, u"two.ma2", u"two.ma2"}, {3, u"x.txt", u"x.txt.ma2"},
+  };
+  QTemporaryDir other;
+  const std::u16string otherDir = PathFromNative(other.path().toStdString()) + u"/";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(U8(r.typed));
+    g_szCommFolder = folder;
+    FileDialogRequest seen;
+    auto old = SetFileDialog([&](CNarvoView*, FileDialogRequest& req) {
+      seen = req;
+      req.fileName = otherDir + r.typed;
+      req.filterIndex = r.filter;
+      return FileDialogResult{1, 0};
+    });
+    SaveMailFileAs(nullptr);
+    SetFileDialog(old);
+    EXPECT_EQ(seen.title, u"メールファイルの保存");
+    EXPECT_EQ(seen.fileName, u"変化");
+    EXPECT_EQ(seen.folder + u"/", folder);
+    ASSERT_EQ(seen.filters.size(), 3u);
+    EXPECT_EQ(seen.filters[1].first, u"メール2(*.MA2)");
+    EXPECT_EQ(Bytes(otherDir + r.saved), "\x91\xe8" "0\r\n");  // mail text 1 whatever the filter
+    EXPECT_EQ(g_szCommFolder, otherDir);
+  }
+  // Cancelled or failed: the mail folder stays.
+  g_szCommFolder = folder;
+  auto old = SetFileDialog([&](CNarvoView*, FileDialogRequest& req) {
+    req.fileName = otherDir + u"gone/x.mal";
+    return FileDialogResult{1, 0};
+  });
+  SaveMailFileAs(nullptr);
+  SetFileDialog([](CNarvoView*, FileDialogRequest&) { return FileDialogResult{0, 0}; });
+  SaveMailFileAs(nullptr);
+  SetFileDialog(old);
+  EXPECT_EQ(g_szCommFolder, folder);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メール保存エラー(" + otherDir + u"gone/x.mal)");
+}
+
+// ---- The record file attached (xdg-email) -----------------------------------
+
+class AttachmentMailTest : public MailTest {
+protected:
+  void SetUp() override {
+    MailTest::SetUp();
+    const std::string bin = tmp.path().toStdString();
+    argsFile = bin + "/args";
+    const std::string script = bin + "/xdg-email";
+    FILE* f = fopen(script.c_str(), "w");
+    fprintf(f, "#!/bin/sh\nfor a in \"$@\"; do printf '%%s\\n--\\n' \"$a\"; done > '%s'\nexit ${XDG_STUB_EXIT:-0}\n",
+            argsFile.c_str());
+    fclose(f);
+    chmod(script.c_str(), 0755);
+    oldPath = getenv("PATH");
+    setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+    g_Record.changeCount = 0;
+    g_szNetMailTo = u"%5";
+    g_Record.header.userItems[4] = u"hana@example.jp";
+    g_szNetMailSubject = u"第%n手 %k";
+    g_szNetMailBody = u"%Oさん%C%n";
+  }
+  void TearDown() override {
+    setenv("PATH", oldPath.c_str(), 1);
+    unsetenv("XDG_STUB_EXIT");
+    MailTest::TearDown();
+  }
+  std::string Args() {
+    std::string b;
+    ReadFileBytes(PathFromNative(argsFile), b);
+    return b;
+  }
+  QTemporaryDir tmp;
+  std::string argsFile, oldPath;
+};
+
+TEST_F(AttachmentMailTest, SendsTheFileWithTheTemplatesAsOneArgumentEach) {
+  SendRecordByMapiMail(nullptr);
+  EXPECT_EQ(Args(), "--subject\n--\n第0手 \n--\n--body\n--\nさん\r\n0\n--\n--attach\n--\n" +
+                        U8(g_szRecordFilePath) + "\n--\nhana@example.jp\n--\n");
+  EXPECT_TRUE(ui.boxes.empty());
+
+  setenv("XDG_STUB_EXIT", "3", 1);
+  SendRecordByMapiMail(nullptr);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メールの作成に失敗しました。");
+}
+
+TEST_F(AttachmentMailTest, UnsavedChangesAreAskedAboutFirst) {
+  g_Record.changeCount = 1;
+  ui.answers = {kIdCancel};
+  SendRecordByMapiMail(nullptr);
+  EXPECT_EQ(ui.boxes.size(), 1u);  // the question only
+  EXPECT_EQ(Args(), "");           // nothing sent
+  ui.answers = {kIdNo};
+  SendRecordByMapiMail(nullptr);
+  EXPECT_NE(Args(), "");           // the file as it is on disk
+  EXPECT_EQ(ui.boxes.size(), 2u);
+  g_Record.changeCount = 0;
+}
+
+TEST_F(AttachmentMailTest, AnUnnamedRecordHasNothingToAttach) {
+  g_szRecordFilePath.clear();
+  SendRecordByMapiMail(nullptr);
+  EXPECT_EQ(Args(), "");
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メールの作成に失敗しました。");
 }
 
 }  // namespace
