@@ -6,13 +6,9 @@
 
 
 void CopyVariationDiagram(CNarvoView*) {}
-void CopyBitmapToClipboard(CNarvoView*) {}
 
 
 
 
 
 
-void SaveImageAs(CNarvoView*) {}
-std::u16string ExpandImageFileName() { return std::u16string(); }
-void SaveViewImage(CNarvoView*, const std::u16string&) {}

@@ -35,10 +35,10 @@ class CNarvoView;
 #include "app/neighbour_file.h"
 
 // Clipboard.
+#include "output/board_image.h"
 #include "output/clipboard_copy.h"
 #include "output/clipboard_paste.h"
 void CopyVariationDiagram(CNarvoView* view);
-void CopyBitmapToClipboard(CNarvoView* view);
 
 // Record dialogs.
 
@@ -49,6 +49,3 @@ void CopyBitmapToClipboard(CNarvoView* view);
 
 // Tools, images and mail.
 #include "app/tool_menu.h"
-void SaveImageAs(CNarvoView* view);
-std::u16string ExpandImageFileName();  // empty while images cannot be named
-void SaveViewImage(CNarvoView* view, const std::u16string& fileName);
