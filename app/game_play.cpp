@@ -18,6 +18,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/new_game_sheet_qt.h"
 #include "settings/small_dialogs_qt.h"  // AddPlayersToNameLists
 #include "view/info_panel.h"
 #include "view/move_path.h"
@@ -214,8 +215,6 @@ void ResumeGameCommand(CNarvoView* view) {
 
 namespace {
 
-bool NoSheet(CNarvoView*, NewGameValues&) { return false; }
-
 void Remember(const std::u16string& text, HistoryList& history) {
   if (text.empty()) return;
   LoadHistory(history);
@@ -225,7 +224,7 @@ void Remember(const std::u16string& text, HistoryList& history) {
 
 }  // namespace
 
-NewGameSheetFunction g_pRunNewGameSheet = NoSheet;
+NewGameSheetFunction g_pRunNewGameSheet = RunNewGameSheet;
 
 void NewGameCommand(CNarvoView* view) {
   if (g_bConfirmSave != 0 && g_Record.changeCount != 0 && AskSaveRecord(view) == kIdCancel) return;
@@ -274,10 +273,11 @@ void ApplyNewGame(CNarvoView* view, const NewGameValues& v) {
   if (g_nHistoryModeTimeLimit != 0) Remember(h.timeLimit, g_hisTimeLimit);
   if (g_nHistoryModePlace != 0) Remember(h.place, g_hisPlace);
   if (g_nHistoryModePublication != 0) Remember(h.publishedIn, g_hisPublication);
-  if (g_nHistoryModeUser != 0) {
-    HistoryList* users[5] = {&g_hisUser1, &g_hisUser2, &g_hisUser3, &g_hisUser4, &g_hisUser5};
-    for (int i = 0; i < 5; ++i) Remember(h.userItems[i], *users[i]);
-  }
+  HistoryList* const users[5] = {&g_hisUser1, &g_hisUser2, &g_hisUser3, &g_hisUser4, &g_hisUser5};
+  const int modes[5] = {g_nHistoryModeUser, g_nHistoryModeUser2, g_nHistoryModeUser3,
+                        g_nHistoryModeUser4, g_nHistoryModeUser5};
+  for (int i = 0; i < 5; ++i)
+    if (modes[i] != 0) Remember(h.userItems[i], *users[i]);
   if (h.startTime != u"（自動設定）") Remember(h.startTime, g_hisStartDate);
   g_bResumeGame = 0;
   if (v.handicap >= 0 && v.handicap < kHandicapFree) {

@@ -137,8 +137,14 @@ void CProSheet::ClickCancel() { done(QDialog::Rejected); }
 
 void CProSheet::ClickHelp() { OpenHelpTopic(SheetHelpTopic(current_)); }
 
+void CProSheet::SetNoHelp() {
+  settings_ = false;
+  for (QAbstractButton* b : buttons_->buttons())
+    if (buttons_->buttonRole(b) == QDialogButtonBox::HelpRole) b->hide();
+}
+
 void CProSheet::done(int result) {
-  if (current_ >= 0) g_nSettingsPage = current_;
+  if (current_ >= 0 && settings_) g_nSettingsPage = current_;
   QDialog::done(result);
 }
 

@@ -34,6 +34,9 @@ public:
   void ClickCancel();
   void ClickHelp();
   QTabWidget* Tabs() const { return tabs_; }
+  // A sheet other than the settings: no Help button, and its last page is
+  // not kept as the settings sheet's.
+  void SetNoHelp();
 
   void done(int result) override;
 
@@ -48,6 +51,7 @@ private:
   int startPage_;
   int current_ = -1;
   bool begun_ = false;
+  bool settings_ = true;
 };
 
 // The help topic of a page index.
