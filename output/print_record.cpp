@@ -1,6 +1,7 @@
 #include "output/print_record.h"
 
 #include "record/board.h"
+#include "record/clipboard_text.h"
 #include "record/notation.h"
 #include "record/record.h"
 #include "record/record_writer.h"
@@ -19,34 +20,11 @@ std::u16string HandicapName(int code) {
   return name;
 }
 
+// The same items, names and order as the clipboard copy writes them.
 void AddHeaderLines(std::vector<std::u16string>& out) {
-  const RecordHeader& h = g_Record.header;
-  struct Item {
-    const char16_t* name;
-    const std::u16string* value;
-  };
-  const Item plain[] = {
-      {u"開始日時", &h.startTime}, {u"終了日時", &h.endTime},  {u"表題", &h.title},
-      {u"棋戦", &h.event},         {u"戦型", &h.opening},      {u"持ち時間", &h.timeLimit},
-      {u"消費時間", &h.timeUsed},  {u"場所", &h.place},        {u"掲載", &h.publishedIn},
-  };
-  // A user-defined item of the same name stands for these.
-  const Item problem[] = {
-      {u"作品番号", &h.problemNumber}, {u"作品名", &h.problemName}, {u"作者", &h.author},
-      {u"発表誌", &h.magazine},        {u"発表年月", &h.publishedDate}, {u"出典", &h.source},
-      {u"手数", &h.moveCount},         {u"完全性", &h.completeness},    {u"分類", &h.category},
-  };
-  for (const Item& it : plain)
-    if (!it.value->empty()) out.push_back(FormatU16(u"%s：%s", it.name, it.value->c_str()));
-  for (const Item& it : problem)
-    if (!it.value->empty() && GetHeaderItemState(it.name) == 0)
-      out.push_back(FormatU16(u"%s：%s", it.name, it.value->c_str()));
-  if (!h.notes.empty() && GetHeaderItemState(u"備考") == 0 && GetHeaderItemState(u"記事") == 0)
-    out.push_back(FormatU16(u"備考：%s", h.notes.c_str()));
-  for (int i = 0; i < kUserItemCount; ++i)
-    if (!g_szUserInfoName[i].empty() && !h.userItems[i].empty())
-      out.push_back(
-          FormatU16(u"%s：%s", g_szUserInfoName[i].c_str(), h.userItems[i].c_str()));
+  std::u16string text;
+  AppendHeaderLines(text);
+  for (std::u16string& line : SplitLines(text)) out.push_back(std::move(line));
 }
 
 void AddCommentLines(std::vector<std::u16string>& out, const char16_t* comment) {
