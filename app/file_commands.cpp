@@ -17,6 +17,7 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/pending_commands.h"
+#include "app/wait_cursor.h"
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/move_list_wnd.h"
@@ -45,16 +46,6 @@ namespace {
 
 constexpr char16_t kLoadBookmark[] = u"読み込み時表示";
 constexpr size_t kTitleCapacity = 600;
-
-class WaitCursor {
- public:
-  WaitCursor() {
-    if (qApp) QApplication::setOverrideCursor(Qt::WaitCursor);
-  }
-  ~WaitCursor() {
-    if (qApp) QApplication::restoreOverrideCursor();
-  }
-};
 
 QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 

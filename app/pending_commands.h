@@ -38,7 +38,6 @@ class CNarvoView;
 #include "output/board_image.h"
 #include "output/clipboard_copy.h"
 #include "output/clipboard_paste.h"
-void CopyVariationDiagram(CNarvoView* view);
 
 // Record dialogs.
 

@@ -6,10 +6,13 @@
 
 #include "app/file_commands.h"
 #include "app/narvo_doc.h"
+#include "app/wait_cursor.h"
 #include "record/board.h"
 #include "record/clipboard_text.h"
 #include "record/english_notation.h"
 #include "record/ui_port.h"
+#include "record/variation_tree.h"
+#include "settings/tree_dialog_qt.h"
 
 namespace {
 
@@ -82,6 +85,15 @@ void CopyEnglishPositionToClipboard(CNarvoView*) {
   std::u16string text;
   AppendEnglishPosition(text, g_szRecordTitle, true);
   PutOnClipboard(text, u"クリップボードへ英語表記局面を出力しました。", u"エラー");
+}
+
+void CopyVariationDiagram(CNarvoView*) {
+  if (!AskVariationTreeLayout()) return;
+  WaitCursor wait;
+  std::u16string text;
+  AppendVariationDiagram(text, g_szRecordFilePath);
+  if (PutOnClipboard(text, u"クリップボードへ棋譜の変化図を出力しました。", {}) == 0)
+    Ui().PlayWarningSound();
 }
 
 int WritePositionFileAt(const std::u16string& path) { return WritePositionFile(path, g_szRecordTitle); }

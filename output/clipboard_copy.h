@@ -15,6 +15,8 @@ void CopyMail2ToClipboard(CNarvoView* view);
 // The record and the position in English notation.
 void CopyEnglishRecordToClipboard(CNarvoView* view);
 void CopyEnglishPositionToClipboard(CNarvoView* view);
+// The variation-tree diagram of the shown move, laid out as its dialog says.
+void CopyVariationDiagram(CNarvoView* view);
 // Puts text on the clipboard: 0, or -2 when there is no clipboard (nothing
 // is shown; the caller tells the user).
 int CopyTextToClipboard(const std::u16string& text);

@@ -22,6 +22,11 @@
 #include "record/record_reader.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "settings/tree_dialog_qt.h"
+#include "record/variation_tree.h"
+#include "tests/support/dialog_steps.h"
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
 
@@ -106,6 +111,57 @@ TEST_F(ClipboardCopyTest, PositionFileWriterIsInstalled) {
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
   EXPECT_EQ(bytes, "0");  // the template as written, no line end added
+}
+
+TEST_F(ClipboardCopyTest, TheVariationDiagramAsksForItsLayoutAndKeepsIt) {
+  g_szRecordFilePath = u"/records/変化.dovu";
+  QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  DialogSteps steps;
+  steps.Script({[](QDialog& d) { return DialogSteps::Cancel(d); }});
+  CopyVariationDiagram(nullptr);
+  EXPECT_EQ(Clipboard(), u"before");
+  EXPECT_EQ(g_nRecordTree1, 8);
+  EXPECT_TRUE(ui.status.empty());
+
+  int ranges[3][2] = {};
+  steps.Script({[&](QDialog& d) {
+    auto& dlg = static_cast<CDovuTreeDg&>(d);
+    ranges[0][0] = dlg.DepthEdit()->SpinLow();
+    ranges[0][1] = dlg.DepthEdit()->SpinHigh();
+    ranges[1][0] = dlg.FullWidthEdit()->SpinLow();
+    ranges[1][1] = dlg.FullWidthEdit()->SpinHigh();
+    ranges[2][0] = dlg.HalfWidthEdit()->SpinLow();
+    ranges[2][1] = dlg.HalfWidthEdit()->SpinHigh();
+    dlg.DepthEdit()->SetText(QStringLiteral("121"));
+    dlg.accept();  // refused: the dialog stays
+    dlg.DepthEdit()->SetText(QStringLiteral("120"));
+    dlg.FormGroup()->button(1)->click();
+    dlg.HalfWidthEdit()->SetText(QStringLiteral("9"));
+    return DialogSteps::Ok(d);
+  }});
+  CopyVariationDiagram(nullptr);
+  EXPECT_EQ(ui.status.back(), u"クリップボードへ棋譜の変化図を出力しました。");
+  EXPECT_EQ(ui.warnings, 1);
+  EXPECT_EQ(ranges[0][0], 1);
+  EXPECT_EQ(ranges[0][1], 100);
+  EXPECT_EQ(ranges[1][1], 20);
+  EXPECT_EQ(ranges[2][1], 20);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, DxRangeMessage(1, 120));
+  EXPECT_EQ(g_nRecordTree1, 120);
+  EXPECT_EQ(g_nRecordTree2, 1);
+  EXPECT_EQ(g_nRecordTree3, 10);
+  EXPECT_EQ(g_nRecordTree4, 9);
+
+  std::u16string expected;
+  AppendVariationDiagram(expected, g_szRecordFilePath);
+  // The clock moved on between the two; compare all but the date line.
+  const auto withoutDate = [](std::u16string t) {
+    const size_t at = t.find(u"日時：");
+    return at == std::u16string::npos ? t : t.erase(at, t.find(u'\n', at) - at);
+  };
+  EXPECT_EQ(withoutDate(Clipboard()), withoutDate(expected));
+  EXPECT_NE(expected.find(u"▲76歩--"), std::u16string::npos);
 }
 
 }  // namespace

@@ -21,21 +21,12 @@
 #include "tests/support/position_loader.h"
 #include "tests/support/record_dump.h"
 #include "tests/support/recording_ui.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
 std::u16string DataPath(const std::string& name) {
   return PathFromNative(std::string(NARVO_TEST_DATA) + "/records/" + name);
-}
-
-// The text as a copy builds it: UTF-8 source lines with LF, CR LF in the copy.
-std::u16string Crlf(std::string_view utf8Lines) {
-  std::u16string text;
-  for (char16_t c : U16(utf8Lines)) {
-    if (c == u'\n') text += u'\r';
-    text += c;
-  }
-  return text;
 }
 
 std::string Show(const std::u16string& text) { return Utf16ToUtf8(text); }

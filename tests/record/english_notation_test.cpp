@@ -14,17 +14,10 @@
 #include "settings/env.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
-std::u16string Crlf(std::string_view utf8Lines) {
-  std::u16string text;
-  for (char16_t c : U16(utf8Lines)) {
-    if (c == u'\n') text += u'\r';
-    text += c;
-  }
-  return text;
-}
 std::string Show(const std::u16string& text) { return Utf16ToUtf8(text); }
 int Key(int from, int to) { return from | to << 8; }
 
