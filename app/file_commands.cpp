@@ -16,11 +16,8 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
+#include "app/undo.h"
 #include "app/wait_cursor.h"
-#include "view/branch_wnd.h"
-#include "view/comment_wnd.h"
-#include "view/move_list_wnd.h"
 #include "record/board.h"
 #include "record/csa.h"
 #include "record/datetime.h"
@@ -31,8 +28,12 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
+#include "view/navigation.h"
 
 int g_nOpenFilterIndex = 0;
 int g_nSaveFilterIndex = 0;

@@ -8,8 +8,9 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
+#include "output/clipboard_copy.h"
+#include "output/mail_commands.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/datetime.h"
@@ -20,6 +21,7 @@
 #include "settings/env.h"
 #include "settings/new_game_sheet_qt.h"
 #include "settings/small_dialogs_qt.h"  // AddPlayersToNameLists
+#include "view/comment_wnd.h"
 #include "view/info_panel.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"

@@ -30,22 +30,22 @@
 #include <cstring>
 #include <utility>
 
+#include "app/file_commands.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "output/print_job.h"
 #include "output/score_sheet.h"
-#include "settings/settings_sheet_qt.h"
-#include "view/branch_wnd.h"
-#include "view/comment_wnd.h"
-#include "view/move_list_wnd.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/ftp_env.h"
+#include "settings/settings_sheet_qt.h"
 #include "view/board_geometry.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
 #include "view/key_state.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
 

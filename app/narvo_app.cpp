@@ -17,11 +17,13 @@
 #include <clocale>
 #include <filesystem>
 
+#include "app/file_commands.h"
+#include "app/game_play.h"
 #include "app/instance.h"
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
-#include "view/move_list_wnd.h"
+#include "output/clipboard_copy.h"
+#include "output/clipboard_paste.h"
 #include "output/print_job.h"
 #include "output/score_sheet.h"
 #include "record/board.h"
@@ -30,11 +32,14 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
-#include "settings/ftp_env.h"
 #include "settings/folders.h"
+#include "settings/ftp_env.h"
 #include "view/info_panel.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
+#include "view/navigation.h"
 #include "view/piece_images.h"
+#include "view/position_edit.h"
 #include "view/sounds.h"
 
 using namespace Qt::Literals::StringLiterals;

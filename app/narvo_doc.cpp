@@ -3,9 +3,9 @@
 #include <QFileInfo>
 #include <QString>
 
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/record.h"
 #include "record/record_writer.h"
 #include "record/text.h"

@@ -13,7 +13,6 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/record_reader.h"
@@ -21,6 +20,8 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/folders.h"
+#include "view/branch_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 

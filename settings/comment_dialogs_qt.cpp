@@ -15,7 +15,6 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
 #include "record/board.h"
 #include "record/comment_check.h"
@@ -26,6 +25,9 @@
 #include "record/ui_port.h"
 #include "settings/dialog_runner_qt.h"
 #include "settings/env.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 
 namespace {

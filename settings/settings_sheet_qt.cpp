@@ -3,16 +3,17 @@
 #include <memory>
 
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
-#include "settings/multiline.h"
 #include "settings/ftp_env.h"
 #include "settings/ftp_page_qt.h"
+#include "settings/multiline.h"
 #include "settings/pro_sheet_qt.h"
 #include "settings/reg_page_qt.h"
 #include "settings/settings_pages_qt.h"
+#include "view/branch_wnd.h"
 #include "view/info_panel.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 
 const char16_t kMaxRecordRestartMessage[] =

@@ -12,7 +12,6 @@
 #include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
 #include "record/header.h"
 #include "record/history.h"
@@ -23,6 +22,8 @@
 #include "settings/dialog_runner_qt.h"
 #include "settings/env.h"
 #include "settings/folders.h"
+#include "view/branch_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/move_path.h"
 #include "view/view_commands.h"
 

@@ -15,7 +15,6 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
 #include "record/board.h"
 #include "record/header.h"
@@ -28,6 +27,7 @@
 #include "settings/header_combo_qt.h"
 #include "settings/jishogi_points.h"
 #include "view/info_panel.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 
 namespace {

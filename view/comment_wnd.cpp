@@ -6,7 +6,6 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/record.h"
 #include "record/text.h"
 #include "settings/env.h"

@@ -10,10 +10,12 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
+#include "settings/comment_dialogs_qt.h"
 #include "settings/env.h"
+#include "settings/small_dialogs_qt.h"
 #include "view/board_drawing.h"
 #include "view/board_input.h"
+#include "view/display_settings.h"
 #include "view/narvo_view.h"
 
 CompanionCommands g_CompanionCommands = {EditMoveComment, EditConsumedTime, DeleteCurrentComment,

@@ -10,12 +10,14 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/record_reader.h"
 #include "settings/piece_dlg_qt.h"
 #include "view/board_drawing.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
 #include "view/info_panel.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 #include "view/piece_images.h"
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/game_play.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/csa.h"
 #include "record/notation.h"
@@ -28,6 +28,7 @@
 #include "view/narvo_view.h"
 #include "view/piece_drag.h"
 #include "view/piece_images.h"
+#include "view/position_edit.h"
 
 int g_bTrimDragging = 0;
 

@@ -14,7 +14,7 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
+#include "app/undo.h"
 #include "record/notation.h"
 #include "record/record.h"
 #include "record/text.h"

@@ -4,10 +4,7 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
-#include "view/branch_wnd.h"
-#include "view/comment_wnd.h"
-#include "view/move_list_wnd.h"
+#include "app/undo.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"
@@ -18,7 +15,10 @@
 #include "settings/env.h"
 #include "view/board_drawing.h"
 #include "view/board_geometry.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
 #include "view/info_panel.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 #include "view/piece_drag.h"
 

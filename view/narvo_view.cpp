@@ -10,17 +10,17 @@
 
 #include <algorithm>
 
+#include "app/game_play.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
-#include "view/comment_wnd.h"
 #include "output/print_job.h"
 #include "output/score_sheet.h"
 #include "settings/env.h"
 #include "view/board_input.h"
+#include "view/comment_wnd.h"
 #include "view/info_panel.h"
-#include "view/navigation.h"
 #include "view/mouse_input.h"
+#include "view/navigation.h"
 #include "view/piece_drag.h"
 #include "view/piece_images.h"
 

@@ -8,9 +8,6 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
-#include "view/comment_wnd.h"
-#include "view/move_list_wnd.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"
@@ -18,7 +15,9 @@
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/small_dialogs_qt.h"
+#include "view/comment_wnd.h"
 #include "view/key_state.h"
+#include "view/move_list_wnd.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 

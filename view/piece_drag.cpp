@@ -6,13 +6,13 @@
 #include <cmath>
 
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/record_reader.h"
 #include "settings/env.h"
 #include "view/board_drawing.h"
 #include "view/mouse_input.h"
 #include "view/narvo_view.h"
+#include "view/position_edit.h"
 
 LiftedPiece g_Lifted;
 SlideStepFunction g_pSlideStep = nullptr;

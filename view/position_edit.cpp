@@ -6,7 +6,6 @@
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
 #include "record/board.h"
 #include "record/board_edit.h"
@@ -15,11 +14,14 @@
 #include "record/record_reader.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
 #include "view/hit_test.h"
 #include "view/key_state.h"
+#include "view/move_list_wnd.h"
 #include "view/move_path.h"
-#include "view/piece_drag.h"
 #include "view/narvo_view.h"
+#include "view/piece_drag.h"
 
 int g_bEditing = 0;
 int g_bMoveListWasShown = 0;

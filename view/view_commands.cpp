@@ -7,13 +7,13 @@
 #include <QUrl>
 
 #include "app/command_table.h"
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
-#include "view/branch_wnd.h"
-#include "view/comment_wnd.h"
-#include "view/move_list_wnd.h"
+#include "app/undo.h"
+#include "output/board_image.h"
+#include "output/ftp_upload.h"
 #include "output/print_job.h"
 #include "output/score_sheet.h"
 #include "record/board.h"
@@ -24,6 +24,9 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "view/board_drawing.h"
+#include "view/branch_wnd.h"
+#include "view/comment_wnd.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 
 namespace {

@@ -17,7 +17,6 @@
 
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "app/undo.h"
 #include "record/board.h"
 #include "record/header.h"

@@ -20,7 +20,7 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
+#include "app/undo.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/rules.h"

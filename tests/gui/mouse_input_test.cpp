@@ -15,18 +15,18 @@
 #include <string>
 #include <vector>
 
+#include "app/file_commands.h"
 #include "app/main_frame.h"
-#include "app/pending_commands.h"
 #include "record/notation.h"
 #include "record/rules.h"
 #include "record/text.h"
 #include "tests/support/board_view_fixture.h"
+#include "tests/support/record_building.h"
 #include "view/board_input.h"
 #include "view/hit_test.h"
 #include "view/key_state.h"
 #include "view/mouse_input.h"
 #include "view/navigation.h"
-#include "tests/support/record_building.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
+#include "app/undo.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"

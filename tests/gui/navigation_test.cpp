@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/narvo_app.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"

@@ -14,7 +14,6 @@
 #include "app/command_table.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
-#include "app/pending_commands.h"
 #include "record/board.h"
 #include "record/header.h"
 #include "record/record.h"
