@@ -306,26 +306,72 @@ std::u16string FormatSquareName(int square) {
   return {g_FileDigits[FileOf(sq)], g_RankNumerals[RankOf(sq)]};
 }
 
-void AppendMoveDisplayCore(std::u16string& text, int piece, int from, int to, int prevTo) {
+namespace {
+
+// Units of the display text, as they are or as UTF-8 (none is a surrogate),
+// counting their display width.
+template <class Char>
+struct CoreOut {
+  Char* o;
+  int width = 0;
+  void Put(char16_t c) {
+    width += CharWidth(c);
+    if constexpr (sizeof(Char) == 2)
+      *o++ = c;
+    else
+      o = PutUtf8Unit(o, c);
+  }
+  void Put(std::u16string_view s) {
+    for (char16_t c : s) Put(c);
+  }
+};
+
+template <class Char>
+Char* PutCore(Char* out, int piece, int from, int to, int prevTo, int* width) {
+  CoreOut<Char> o{out};
   if (to <= 10) {
-    text += EndWord(to);
-    return;
+    o.Put(EndWord(to));
+  } else {
+    const int dest = to & 0x7F;
+    if (dest == (prevTo & 0x7F)) {
+      o.Put(u"同　");
+    } else if (IsBoardSquare(dest)) {
+      o.Put(g_FileDigits[FileOf(dest)]);
+      o.Put(g_RankNumerals[RankOf(dest)]);
+    }
+    o.Put(PieceNameInText(piece));
+    if (IsHandCell(from)) {
+      o.Put(u'打');
+    } else {
+      o.Put((to & kPromoteBit) ? u"成(" : u"(");
+      if (from >= 10 && from <= 99) {
+        // A square: two digits.
+        o.Put(char16_t(u'0' + from / 10));
+        o.Put(char16_t(u'0' + from % 10));
+      } else {
+        char16_t digits[24];
+        o.Put(std::u16string_view(digits, size_t(PutDecimal(digits, from) - digits)));
+      }
+      o.Put(u')');
+    }
   }
-  const int dest = to & 0x7F;
-  if (dest == (prevTo & 0x7F)) {
-    text += u"同　";
-  } else if (IsBoardSquare(dest)) {
-    text.push_back(g_FileDigits[FileOf(dest)]);
-    text.push_back(g_RankNumerals[RankOf(dest)]);
-  }
-  text += PieceNameInText(piece);
-  if (IsHandCell(from)) {
-    text += u"打";
-    return;
-  }
-  text += (to & kPromoteBit) ? u"成(" : u"(";
-  AppendDecimal(text, from);
-  text += u')';
+  if (width) *width = o.width;
+  return o.o;
+}
+
+}  // namespace
+
+char16_t* PutMoveDisplayCore(char16_t* out, int piece, int from, int to, int prevTo, int* width) {
+  return PutCore(out, piece, from, to, prevTo, width);
+}
+
+char* PutMoveDisplayCore(char* out, int piece, int from, int to, int prevTo, int* width) {
+  return PutCore(out, piece, from, to, prevTo, width);
+}
+
+void AppendMoveDisplayCore(std::u16string& text, int piece, int from, int to, int prevTo) {
+  char16_t core[kMoveCoreMax];
+  text.append(core, PutMoveDisplayCore(core, piece, from, to, prevTo));
 }
 
 std::u16string FormatMoveDisplayCore(int piece, int from, int to, int prevTo) {

@@ -94,6 +94,13 @@ std::u16string FormatSquareName(int square);
 std::u16string FormatMoveDisplayCore(int piece, int from, int to, int prevTo);
 // The same appended to text (the writers build their lines in one buffer).
 void AppendMoveDisplayCore(std::u16string& text, int piece, int from, int to, int prevTo);
+// The same written at out, which has room for kMoveCoreMax units (as UTF-8
+// into chars, three bytes each and one more); returns the end, and its
+// display width in *width when asked.
+constexpr size_t kMoveCoreMax = 16;
+char16_t* PutMoveDisplayCore(char16_t* out, int piece, int from, int to, int prevTo,
+                             int* width = nullptr);
+char* PutMoveDisplayCore(char* out, int piece, int from, int to, int prevTo, int* width = nullptr);
 // Mark by style (0 none; first player ☗ for 5, else ▲; second player ☖ for 5,
 // △ for 1, else ▽), then the display text with the parent's destination
 // (none when noSame), filled to `width`. Empty for no node or the root.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -41,36 +42,75 @@ int AnsiLength(std::u16string_view text) {
 
 }  // namespace
 
-RecordTextFile::~RecordTextFile() = default;  // an unclosed file is discarded
+namespace {
+
+// The buffer of the last output, kept for the next: a new one would cost a
+// page fault for every 4 KB it takes. Larger ones are let go.
+constexpr size_t kSpareLimit = 16 << 20;
+thread_local std::string t_spareBuffer;
+
+}  // namespace
+
+RecordTextFile::~RecordTextFile() {
+  // An unclosed file is discarded.
+  if (bytes_.capacity() <= kSpareLimit && bytes_.capacity() > t_spareBuffer.capacity())
+    t_spareBuffer.swap(bytes_);
+}
+
+void RecordTextFile::Start(bool utf8) {
+  failed_ = false;
+  utf8_ = utf8;
+  used_ = 0;
+  pending_.clear();
+  if (bytes_.capacity() < t_spareBuffer.capacity()) bytes_.swap(t_spareBuffer);
+  // The byte-order mark tells other programs the file is UTF-8.
+  if (utf8) Done(EncodeUtf8(Room(Utf8Room(1)), u"\uFEFF", false));
+}
 
 bool RecordTextFile::Open(std::u16string_view path, bool utf8) {
   Close();
   memory_ = false;
-  failed_ = false;
-  bytes_.clear();
-  pending_.clear();
-  utf8_ = utf8;
   // The old file stays until the new one is whole: see AtomicFile.
-  if (!file_.Open(path)) return false;
-  // The byte-order mark tells other programs the file is UTF-8.
-  if (utf8) bytes_ = "\xEF\xBB\xBF";
+  if (!file_.Open(path)) {
+    failed_ = false;
+    used_ = 0;
+    pending_.clear();
+    utf8_ = utf8;
+    return false;
+  }
+  Start(utf8);
   return true;
 }
 
 void RecordTextFile::OpenMemory(bool utf8) {
   Close();
   memory_ = true;
-  failed_ = false;
-  utf8_ = utf8;
-  bytes_.clear();
-  pending_.clear();
-  if (utf8) bytes_ = "\xEF\xBB\xBF";
+  Start(utf8);
+}
+
+void RecordTextFile::Grow(size_t n) const {
+  // The room doubles, within what is allocated if it is enough; moved to a
+  // larger allocation, only the text is carried over.
+  size_t size = std::max({used_ + n, bytes_.size() * 2, size_t(256)});
+  if (used_ + n <= bytes_.capacity())
+    size = std::min(size, bytes_.capacity());
+  else
+    bytes_.resize(used_);
+  bytes_.resize(size);
 }
 
 void RecordTextFile::ConvertPending() const {
   if (pending_.empty()) return;
-  bytes_ += Utf16ToAnsi(pending_);
+  const std::string ansi = Utf16ToAnsi(pending_);
+  std::memcpy(Reserve(ansi.size()), ansi.data(), ansi.size());
+  used_ += ansi.size();
   pending_.clear();
+}
+
+void RecordTextFile::FlushLarge() {
+  if (!file_.IsOpen()) return;
+  if (!failed_ && !file_.Write(std::string_view(bytes_.data(), used_))) failed_ = true;
+  used_ = 0;
 }
 
 int RecordTextFile::Write(std::u16string_view text, bool utf8) {
@@ -78,10 +118,20 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
     failed_ = true;
     return -1;
   }
-  int written;
+  int written = 0;
   if (utf8) {
-    ConvertPending();
-    written = int(AppendUtf8(bytes_, text, true));
+    // In pieces, so that a long text asks for no more room than it takes;
+    // a pair is never split between pieces.
+    constexpr size_t kPiece = 1 << 16;
+    for (size_t i = 0; i < text.size();) {
+      size_t len = std::min(kPiece, text.size() - i);
+      if (i + len < text.size() && IsHighSurrogate(text[i + len - 1])) ++len;
+      char* at = Room(Utf8Room(len));
+      char* end = EncodeUtf8(at, text.substr(i, len), true);
+      written += int(end - at);
+      used_ = size_t(end - bytes_.data());
+      i += len;
+    }
   } else {
     // Halves of a pair written by two calls stay two characters, as they
     // would converted call by call.
@@ -94,13 +144,9 @@ int RecordTextFile::Write(std::u16string_view text, bool utf8) {
       pending_.push_back(c);
     }
   }
-  // A large file goes out a megabyte at a time: the buffer stays small and
-  // warm, and the cost per line stays the same however long the record.
-  constexpr size_t kFlushBytes = 1 << 20;
-  if (file_.IsOpen() && (bytes_.size() >= kFlushBytes || pending_.size() >= kFlushBytes / 2)) {
+  if (file_.IsOpen() && (used_ >= kFlushBytes || pending_.size() >= kFlushBytes / 2)) {
     ConvertPending();
-    if (!failed_ && !file_.Write(bytes_)) failed_ = true;
-    bytes_.clear();
+    FlushLarge();
     if (failed_) return -1;
   }
   return written;
@@ -115,8 +161,7 @@ int RecordTextFile::WriteFormatV(bool utf8, const char16_t* format, va_list args
 int RecordTextFile::Close() {
   if (file_.IsOpen()) {
     ConvertPending();
-    if (!failed_ && !file_.Write(bytes_)) failed_ = true;
-    bytes_.clear();
+    FlushLarge();
     // A failed write leaves the old file as it was.
     if (failed_)
       file_.Discard();
@@ -375,8 +420,13 @@ void WrapCommentLine(bool utf8, RecordTextFile& file, std::u16string_view commen
 void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comment) {
   const bool wrap = g_bCommentAutoWrap && g_nCommentWrapColumn >= 1;
   const int column = g_nCommentWrapColumn;
-  size_t i = 0;
   const size_t n = comment.size();
+  // In UTF-8 a comment with no line to break goes in place in one go.
+  if (utf8 && file.IsOpen() && (!wrap || n <= size_t(column))) {
+    file.Done(EncodeUtf8CommentLines(file.Room(Utf8Room(n) + 3), comment));
+    return;
+  }
+  size_t i = 0;
   while (i < n) {
     // One line of the comment: up to LF, CR LF or a lone CR (a lone CR would
     // end the line when the file is read back, so it is written as a break).
@@ -396,7 +446,6 @@ void WriteCommentLines(bool utf8, RecordTextFile& file, std::u16string_view comm
   }
 }
 
-
 std::u16string LfToCrLf(std::u16string_view source) {
   std::u16string out;
   for (char16_t c : source) {
@@ -413,38 +462,63 @@ std::u16string LfToCrLf(std::u16string_view source) {
 namespace {
 
 // "%2d:%02d/%02d:%02d:%02d": the move's minutes and seconds, the total's
-// hours (modulo 100), minutes and seconds.
-void AppendMoveTime(std::u16string& out, int seconds, int64_t cumulative) {
+// hours (modulo 100), minutes and seconds; written at out (room for 24),
+// returns the end.
+template <class Char>
+Char* PutMoveTime(Char* out, int seconds, int64_t cumulative) {
   const int f[5] = {seconds / 60, seconds % 60, int((cumulative / 3600) % 100),
                     int(cumulative / 60 % 60), int(cumulative % 60)};
   if (f[0] >= 0 && f[0] <= 99 && f[1] >= 0 && f[2] >= 0 && f[3] >= 0 && f[4] >= 0) {
-    // The usual case, every field two digits: written in place.
-    char16_t text[14] = {char16_t(f[0] >= 10 ? u'0' + f[0] / 10 : u' '), char16_t(u'0' + f[0] % 10), u':',
-                         0, 0, u'/', 0, 0, u':', 0, 0, u':', 0, 0};
-    for (int k = 1, at = 3; k < 5; ++k, at += 3) {
-      text[at] = char16_t(u'0' + f[k] / 10);
-      text[at + 1] = char16_t(u'0' + f[k] % 10);
+    // The usual case, every field two digits.
+    *out++ = f[0] >= 10 ? Char('0' + f[0] / 10) : Char(' ');
+    *out++ = Char('0' + f[0] % 10);
+    for (int k = 1; k < 5; ++k) {
+      *out++ = Char(k == 2 ? '/' : ':');
+      *out++ = Char('0' + f[k] / 10);
+      *out++ = Char('0' + f[k] % 10);
     }
-    out.append(text, 14);
-    return;
+    return out;
   }
-  AppendDecimal(out, seconds / 60, 2);
-  out.push_back(u':');
-  AppendDecimal(out, seconds % 60, 2, true);
-  out.push_back(u'/');
-  AppendDecimal(out, int((cumulative / 3600) % 100), 2, true);
-  out.push_back(u':');
-  AppendDecimal(out, int(cumulative / 60 % 60), 2, true);
-  out.push_back(u':');
-  AppendDecimal(out, int(cumulative % 60), 2, true);
+  out = PutDecimal(out, f[0], 2);
+  for (int k = 1; k < 5; ++k) {
+    *out++ = Char(k == 2 ? '/' : ':');
+    out = PutDecimal(out, f[k], 2, true);
+  }
+  return out;
+}
+
+// One ZRF move line, "%4d %-12s (time)+" and its line end, written at out
+// (room for kMoveLineRoom) as UTF-8 with CR LF or as UTF-16 with LF.
+constexpr size_t kMoveLineRoom = 128;
+template <class Char>
+Char* PutMoveLine(Char* out, int k, const RecordNode& nd, int prevTo, bool times, int64_t cumulative) {
+  out = PutDecimal(out, k, 4);
+  *out++ = Char(' ');
+  int width;
+  out = PutMoveDisplayCore(out, nd.piece, nd.from, nd.to, prevTo, &width);
+  // Twelve blanks put down, as many kept as the move falls short.
+  for (int b = 0; b < 12; ++b) out[b] = Char(' ');
+  if (width < 12) out += 12 - width;
+  const bool alt = nd.nextSibling != nullptr;
+  if (times) {
+    *out++ = Char(' ');
+    *out++ = Char('(');
+    out = PutMoveTime(out, nd.seconds, cumulative);
+    *out++ = Char(')');
+  } else if (alt) {
+    *out++ = Char(' ');
+  }
+  if (alt) *out++ = Char('+');
+  if constexpr (sizeof(Char) == 1) *out++ = '\r';
+  *out++ = Char('\n');
+  return out;
 }
 
 }  // namespace
 
 std::u16string FormatMoveTime(int seconds, int64_t cumulative) {
-  std::u16string text;
-  AppendMoveTime(text, seconds, cumulative);
-  return text;
+  char16_t text[24];
+  return std::u16string(text, PutMoveTime(text, seconds, cumulative));
 }
 
 std::u16string FormatMoveTime(const RecordNode* node) {
@@ -481,6 +555,11 @@ std::u16string FormatResultLine(const RecordNode* node, int n) {
 }
 
 void WriteResultLine(RecordTextFile& file, const RecordNode* node, int n) {
+  // The common case, a line that simply stops, needs no formatting.
+  if (n > 0 && node && IsBoardMoveNode(*node)) {
+    file.Write(u"\n", file.IsUtf8());
+    return;
+  }
   std::u16string line = FormatResultLine(node, n);
   if (!line.empty()) WriteRecordText(file.IsUtf8(), file, u"%s", line.c_str());
 }
@@ -501,34 +580,34 @@ int WriteMoveLines(bool utf8, RecordTextFile& file, const RecordNode* node, int 
   // the deepest first.
   std::vector<Pending> stack{{node, n}};
   bool first = true;
-  std::u16string line;  // one move line at a time, "%4d %-12s (time)+"
+  // UTF-8 lines are put in place, others built here and converted.
+  const bool direct = utf8 && file.IsOpen();
+  char16_t line[kMoveLineRoom];
   while (!stack.empty()) {
     Pending p = stack.back();
     stack.pop_back();
-    if (!first) WriteRecordText(utf8, file, u"\n変化：%d手\n", p.n);
+    if (!first) {
+      if (direct) {
+        char* o = EncodeUtf8(file.Room(kMoveLineRoom), u"\n変化：", true);
+        o = PutDecimal(o, p.n);
+        file.Done(EncodeUtf8(o, u"手\n", true));
+      } else {
+        WriteRecordText(utf8, file, u"\n変化：%d手\n", p.n);
+      }
+    }
     first = false;
     const RecordNode* nd = p.node;
     int k = p.n;
     while (nd) {
       const size_t i = size_t(k - n + 2);
       const int64_t cum = nd->seconds + path.cum[i - 2];
-      line.clear();
-      AppendDecimal(line, k, 4);
-      line.push_back(u' ');
-      const size_t moveStart = line.size();
-      AppendMoveDisplayCore(line, nd->piece, nd->from, nd->to, path.to[i - 1]);
-      const int w = DisplayWidth(std::u16string_view(line).substr(moveStart));
-      if (w < 12) line.append(size_t(12 - w), u' ');
+      const int prevTo = path.to[i - 1];
       path.Set(i, nd->to, cum);
       const bool alt = nd->nextSibling != nullptr;
-      if (times) {
-        line += u" (";
-        AppendMoveTime(line, nd->seconds, cum);
-        line += alt ? u")+\n" : u")\n";
-      } else {
-        line += alt ? u" +\n" : u"\n";
-      }
-      file.Write(line, utf8);
+      if (direct)
+        file.Done(PutMoveLine(file.Room(kMoveLineRoom), k, *nd, prevTo, times, cum));
+      else
+        file.Write({line, size_t(PutMoveLine(line, k, *nd, prevTo, times, cum) - line)}, utf8);
       WriteNodeNotes(utf8, file, nd, marks);
       if (file.Failed()) return 2;
       if (alt) stack.push_back({nd->nextSibling, k});

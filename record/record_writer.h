@@ -49,18 +49,46 @@ public:
   // What a memory output holds so far.
   const std::string& Bytes() const {
     ConvertPending();
+    bytes_.resize(used_);
     return bytes_;
   }
 
+  // For a writer that puts UTF-8 bytes in place itself: room for n more
+  // bytes at the end of the text, then Done with the end of what it put
+  // there. Nothing else may be written in between.
+  char* Room(size_t n) {
+    if (!pending_.empty()) ConvertPending();
+    return Reserve(n);
+  }
+  void Done(const char* end) {
+    used_ = size_t(end - bytes_.data());
+    if (used_ >= kFlushBytes) FlushLarge();
+  }
+
 private:
+  // A large file goes out a megabyte at a time: the buffer stays small and
+  // warm, and the cost per line stays the same however long the record.
+  static constexpr size_t kFlushBytes = 1 << 20;
+
   // Code page 932 text waits as UTF-16 and is converted in one go.
   void ConvertPending() const;
+  // The output is empty and open in that encoding.
+  void Start(bool utf8);
+  char* Reserve(size_t n) const {
+    if (bytes_.size() - used_ < n) Grow(n);
+    return bytes_.data() + used_;
+  }
+  void Grow(size_t n) const;
+  void FlushLarge();
 
   AtomicFile file_;
   bool memory_ = false;
   bool utf8_ = false;
   bool failed_ = false;
+  // The text is bytes_[0, used_); the rest of bytes_ is room for more, so
+  // that writing in place needs no resize.
   mutable std::string bytes_;
+  mutable size_t used_ = 0;
   mutable std::u16string pending_;
   std::u16string formatted_;  // reused by WriteFormatV
 };

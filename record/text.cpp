@@ -11,7 +11,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <new>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -93,63 +98,127 @@ std::u16string Utf8ToUtf16(std::string_view s) {
 
 namespace {
 
-// UTF-8 of every unit but the surrogates: the bytes from the low end, the
-// count in the top byte. Writing a unit is then one store.
-struct Utf8Units {
-  uint32_t code[0x10000];
-  Utf8Units() {
-    for (uint32_t cp = 0; cp < 0x10000; ++cp) {
-      if (cp < 0x80)
-        code[cp] = 1u << 24 | cp;
-      else if (cp < 0x800)
-        code[cp] = 2u << 24 | (0x80 | (cp & 0x3F)) << 8 | (0xC0 | cp >> 6);
-      else
-        code[cp] = 3u << 24 | (0x80 | (cp & 0x3F)) << 16 | (0x80 | ((cp >> 6) & 0x3F)) << 8 |
-                   (0xE0 | cp >> 12);
+// What EncodeUnits does with line ends.
+enum class LineEnds {
+  kAsTheyAre,
+  kCrLf,          // LF becomes CR LF
+  kCommentLines,  // "*" before each line, CR LF after it; LF, CR LF or a lone CR ends one
+};
+
+// Four units, none a surrogate or a line end the mode changes, as UTF-8 at
+// o (with a byte to spare), o advanced. False, nothing written, when
+// one of them is such a unit. Branch-free within the four: mixed text
+// costs no more than plain.
+template <LineEnds kEnds>
+inline bool PutFourUnits(char*& o, const char16_t* p) {
+#if defined(__SSE2__) && defined(__x86_64__)
+  const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  __m128i odd = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xF800))),
+                                _mm_set1_epi16(short(0xD800)));
+  if (kEnds != LineEnds::kAsTheyAre) odd = _mm_or_si128(odd, _mm_cmpeq_epi16(v, _mm_set1_epi16(u'\n')));
+  if (kEnds == LineEnds::kCommentLines)
+    odd = _mm_or_si128(odd, _mm_cmpeq_epi16(v, _mm_set1_epi16(u'\r')));
+  if (_mm_movemask_epi8(odd) & 0xFF) return false;
+  // Each unit in a 32-bit lane, encoded all three ways; the lane keeps the
+  // one its size calls for.
+  const __m128i u = _mm_unpacklo_epi16(v, _mm_setzero_si128());
+  const __m128i two = _mm_or_si128(
+      _mm_or_si128(_mm_set1_epi32(0x80C0), _mm_srli_epi32(u, 6)),
+      _mm_and_si128(_mm_slli_epi32(u, 8), _mm_set1_epi32(0x3F00)));
+  const __m128i three = _mm_or_si128(
+      _mm_or_si128(_mm_set1_epi32(0x8080E0), _mm_srli_epi32(u, 12)),
+      _mm_or_si128(_mm_and_si128(_mm_slli_epi32(u, 2), _mm_set1_epi32(0x3F00)),
+                   _mm_and_si128(_mm_slli_epi32(u, 16), _mm_set1_epi32(0x3F0000))));
+  const __m128i ascii = _mm_cmplt_epi32(u, _mm_set1_epi32(0x80));
+  const __m128i small = _mm_cmplt_epi32(u, _mm_set1_epi32(0x800));
+  const __m128i bytes = _mm_or_si128(
+      _mm_and_si128(ascii, u),
+      _mm_or_si128(_mm_and_si128(_mm_andnot_si128(ascii, small), two), _mm_andnot_si128(small, three)));
+  const int asciiBits = _mm_movemask_ps(_mm_castsi128_ps(ascii));
+  const int smallBits = _mm_movemask_ps(_mm_castsi128_ps(small));
+  alignas(16) uint32_t lane[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lane), bytes);
+  for (int k = 0; k < 4; ++k) {
+    std::memcpy(o, &lane[k], 4);
+    o += 3 - (asciiBits >> k & 1) - (smallBits >> k & 1);
+  }
+  return true;
+#else
+  (void)o;
+  (void)p;
+  return false;
+#endif
+}
+
+template <LineEnds kEnds>
+char* EncodeUnits(char* o, const char16_t* p, const char16_t* const end) {
+  if (kEnds == LineEnds::kCommentLines && p < end) *o++ = '*';
+  while (p < end) {
+    if (end - p >= 4 && PutFourUnits<kEnds>(o, p)) {
+      p += 4;
+      continue;
+    }
+    const char16_t c = *p++;
+    if ((c & 0xF800) != 0xD800) {
+      if (kEnds == LineEnds::kCommentLines && (c == u'\n' || c == u'\r')) {
+        if (c == u'\r' && p < end && *p == u'\n') ++p;
+        *o++ = '\r';
+        *o++ = '\n';
+        if (p < end) *o++ = '*';
+        continue;
+      }
+      if (kEnds == LineEnds::kCrLf && c == u'\n') *o++ = '\r';
+      o = PutUtf8Unit(o, c);
+      continue;
+    }
+    if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
+      const char32_t cp = 0x10000 + (char32_t(c - 0xD800) << 10) + (*p++ - 0xDC00);
+      *o++ = char(0xF0 | (cp >> 18));
+      *o++ = char(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = char(0x80 | (cp & 0x3F));
+    } else {
+      *o++ = char(0xEF);  // U+FFFD for a lone surrogate
+      *o++ = char(0xBF);
+      *o++ = char(0xBD);
     }
   }
-};
+  return o;
+}
 
 }  // namespace
 
-size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
-  static const Utf8Units units;
-  // Encoded a piece at a time into a small buffer, then appended: at most
-  // three bytes a unit (a pair takes four for two, CR LF two for one), and
-  // one store may reach a byte past the end.
-  constexpr size_t kPiece = 512;
-  char buf[kPiece * 3 + 8];
-  const size_t n = s.size();
-  size_t total = 0;
-  for (size_t i = 0; i < n;) {
-    const size_t stop = n - i > kPiece ? i + kPiece : n;
-    char* o = buf;
-    for (; i < stop; ++i) {
-      char32_t cp = s[i];
-      if ((cp & 0xF800) != 0xD800) {
-        if (cp == u'\n' && crlf) *o++ = '\r';
-        const uint32_t code = units.code[cp];
-        std::memcpy(o, &code, 4);
-        o += code >> 24;
-        continue;
-      }
-      if (cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-        ++i;  // a pair may end one past the piece; the buffer has room
-        *o++ = char(0xF0 | (cp >> 18));
-        *o++ = char(0x80 | ((cp >> 12) & 0x3F));
-        *o++ = char(0x80 | ((cp >> 6) & 0x3F));
-        *o++ = char(0x80 | (cp & 0x3F));
-      } else {
-        *o++ = char(0xEF);  // U+FFFD for a lone surrogate
-        *o++ = char(0xBF);
-        *o++ = char(0xBD);
-      }
-    }
-    out.append(buf, size_t(o - buf));
-    total += size_t(o - buf);
+char* EncodeUtf8(char* o, std::u16string_view s, bool crlf) {
+  return crlf ? EncodeUnits<LineEnds::kCrLf>(o, s.data(), s.data() + s.size())
+              : EncodeUnits<LineEnds::kAsTheyAre>(o, s.data(), s.data() + s.size());
+}
+
+char* EncodeUtf8CommentLines(char* o, std::u16string_view s) {
+  if (s.empty()) return o;
+  o = EncodeUnits<LineEnds::kCommentLines>(o, s.data(), s.data() + s.size());
+  // The last line ends like the others, whether or not the text ended it.
+  const char16_t last = s.back();
+  if (last != u'\n' && last != u'\r') {
+    *o++ = '\r';
+    *o++ = '\n';
   }
-  return total;
+  return o;
+}
+
+size_t AppendUtf8(std::string& out, std::u16string_view s, bool crlf) {
+  // A piece at a time, so that a long text asks for no more room than it
+  // takes; a pair is never split between pieces.
+  constexpr size_t kPiece = 4096;
+  const size_t start = out.size();
+  for (size_t i = 0; i < s.size();) {
+    size_t len = std::min(kPiece, s.size() - i);
+    if (i + len < s.size() && s[i + len - 1] >= 0xD800 && s[i + len - 1] <= 0xDBFF) ++len;
+    const size_t at = out.size();
+    out.resize(at + Utf8Room(len));
+    out.resize(size_t(EncodeUtf8(out.data() + at, s.substr(i, len), crlf) - out.data()));
+    i += len;
+  }
+  return out.size() - start;
 }
 
 std::string Utf16ToUtf8(std::u16string_view s, bool withBom) {
@@ -344,34 +413,9 @@ std::u16string FormatU16V(const char16_t* fmt, va_list ap) {
 }
 
 void AppendDecimal(std::u16string& out, long long value, int width, bool zeroPad, bool left) {
-  // Built backwards in a small buffer and appended in one go.
-  char16_t buf[64];
-  char16_t* const end = buf + 64;
-  char16_t* p = end;
-  unsigned long long u = value < 0 ? 0ULL - (unsigned long long)value : (unsigned long long)value;
-  do {
-    *--p = char16_t(u'0' + u % 10);
-    u /= 10;
-  } while (u);
-  const int length = int(end - p) + (value < 0);
-  if (width > 40) {
-    // Wider than the buffer holds: padding appended on its own.
-    const size_t fill = width > length ? size_t(width - length) : 0;
-    if (!left && !zeroPad) out.append(fill, u' ');
-    if (value < 0) out.push_back(u'-');
-    if (!left && zeroPad) out.append(fill, u'0');
-    out.append(p, size_t(end - p));
-    if (left) out.append(fill, u' ');
-    return;
-  }
-  int fill = width > length ? width - length : 0;
-  if (!left && zeroPad)
-    for (; fill > 0; --fill) *--p = u'0';
-  if (value < 0) *--p = u'-';
-  if (!left)
-    for (; fill > 0; --fill) *--p = u' ';
-  out.append(p, size_t(end - p));
-  if (fill > 0) out.append(size_t(fill), u' ');
+  const size_t at = out.size();
+  out.resize(at + size_t(std::max(width, 0)) + 20);
+  out.resize(size_t(PutDecimal(out.data() + at, value, width, zeroPad, left) - out.data()));
 }
 
 void AppendFormatV(std::u16string& out, const char16_t* fmt, va_list ap) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdarg>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +42,62 @@ void AppendFormatV(std::u16string& out, const char16_t* fmt, va_list args);
 // after the sign (zeroPad) or blanks after it (left).
 void AppendDecimal(std::u16string& out, long long value, int width = 0, bool zeroPad = false,
                    bool left = false);
+// The same written at out (room for the width and 20 more); returns the end.
+template <class Char>
+Char* PutDecimal(Char* out, long long value, int width = 0, bool zeroPad = false, bool left = false) {
+  if (value >= 0 && value < 10000 && width <= 4 && !left) {
+    // Move numbers, squares and times: four places filled, the digits at
+    // the right end of the width.
+    const int v = int(value);
+    const int n = v < 10 ? 1 : v < 100 ? 2 : v < 1000 ? 3 : 4;
+    out[0] = out[1] = out[2] = out[3] = Char(zeroPad ? '0' : ' ');
+    Char* const end = out + (n > width ? n : width);
+    end[-1] = Char('0' + v % 10);
+    if (n > 1) end[-2] = Char('0' + v / 10 % 10);
+    if (n > 2) end[-3] = Char('0' + v / 100 % 10);
+    if (n > 3) end[-4] = Char('0' + v / 1000);
+    return end;
+  }
+  char digits[20];
+  int n = 0;
+  unsigned long long u = value < 0 ? 0ULL - (unsigned long long)value : (unsigned long long)value;
+  do {
+    digits[n++] = char('0' + u % 10);
+    u /= 10;
+  } while (u);
+  int fill = width - n - (value < 0);
+  if (!left && !zeroPad)
+    for (; fill > 0; --fill) *out++ = Char(' ');
+  if (value < 0) *out++ = Char('-');
+  if (!left && zeroPad)
+    for (; fill > 0; --fill) *out++ = Char('0');
+  while (n) *out++ = Char(digits[--n]);
+  for (; fill > 0; --fill) *out++ = Char(' ');
+  return out;
+}
 // Appends the UTF-8 of text (unpaired surrogates as U+FFFD), each LF as CR LF
 // when crlf is set. Returns the number of bytes appended.
 size_t AppendUtf8(std::string& out, std::u16string_view text, bool crlf = false);
+// The same written at out, which has Utf8Room(text.size()) bytes; returns
+// the end of what was written.
+char* EncodeUtf8(char* out, std::u16string_view text, bool crlf);
+// The text as the lines of a comment in a record file: "*" before each line
+// and CR LF after it, a line ending at LF, CR LF or a lone CR. Out has
+// Utf8Room(text.size()) + 3 bytes.
+char* EncodeUtf8CommentLines(char* out, std::u16string_view text);
+// One unit that is not a surrogate as UTF-8 at out, in one four-byte store
+// (out has a byte to spare past the three); returns the end.
+inline char* PutUtf8Unit(char* out, char16_t unit) {
+  const uint32_t c = unit;
+  const uint32_t two = 0x80C0 | c >> 6 | (c << 8 & 0x3F00);
+  const uint32_t three = 0x8080E0 | c >> 12 | (c << 2 & 0x3F00) | (c << 16 & 0x3F0000);
+  const uint32_t bytes = c < 0x80 ? c : c < 0x800 ? two : three;
+  std::memcpy(out, &bytes, 4);
+  return out + 1 + (c >= 0x80) + (c >= 0x800);
+}
+// Room EncodeUtf8 may use for that many units: three bytes a unit (a pair
+// takes four for two, CR LF two for one), and one it may store past the end.
+constexpr size_t Utf8Room(size_t units) { return 3 * units + 1; }
 
 // Integer to UTF-16 decimal text.
 std::u16string IntToU16(long long value);

@@ -126,6 +126,68 @@ TEST(Utf8, AppendedWithLineEnds) {
   }
 }
 
+TEST(Utf8, EveryKindOfUnitAtEveryPlaceInABlock) {
+  // Units of one, two, three and four bytes, the edges between them, line
+  // ends and lone surrogates, after 0..4 other units so that each falls at
+  // every place of a block of four and across the end of one; read back by
+  // the decoder.
+  const std::u16string kinds[] = {u"a", u"\x7F", u"\x80", u"\x7FF", u"\x800", u"歩", u"\xD7FF", u"\xE000",
+                                  u"\xFFFF", u"𠮷", u"\n", u"\r", u"\xD800", u"\xDBFF", u"\xDC00"};
+  const std::u16string fillers[] = {u"", u"x", u"香", u"\u00E9"};
+  for (const std::u16string& filler : fillers)
+    for (int before = 0; before <= 4; ++before)
+      for (const std::u16string& a : kinds)
+        for (const std::u16string& b : kinds) {
+          std::u16string text;
+          for (int i = 0; i < before; ++i) text += filler;
+          text += a + filler + b + u"角";
+          for (bool crlf : {false, true}) {
+            std::string out(Utf8Room(text.size()), '#');
+            out.resize(size_t(EncodeUtf8(out.data(), text, crlf) - out.data()));
+            std::u16string expected;
+            for (size_t i = 0; i < text.size(); ++i) {
+              const char16_t c = text[i];
+              const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
+                                text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+              if (pair) {
+                expected += text.substr(i++, 2);
+              } else if (c >= 0xD800 && c <= 0xDFFF) {
+                expected += u'\uFFFD';
+              } else {
+                if (crlf && c == u'\n') expected += u'\r';
+                expected += c;
+              }
+            }
+            ASSERT_EQ(Utf8ToUtf16(out), expected) << before << " " << int(a[0]) << " " << int(b[0]);
+          }
+        }
+  std::string bytes(Utf8Room(6), '#');
+  bytes.resize(size_t(EncodeUtf8(bytes.data(), u"\x7F\x80\x7FF\x800\xFFFF\xD800", false) - bytes.data()));
+  EXPECT_EQ(bytes, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xEF\xBF\xBD");
+}
+
+TEST(Utf8, CommentLines) {
+  struct Case {
+    std::u16string in;
+    std::string out;
+  } cases[] = {
+      {u"", ""},
+      {u"a", "*a\r\n"},
+      {u"a\n", "*a\r\n"},
+      {u"\n", "*\r\n"},
+      {u"\r", "*\r\n"},
+      {u"a\r\nb\rc\n\nd", "*a\r\n*b\r\n*c\r\n*\r\n*d\r\n"},
+      {u"ab\r\n\r\n", "*ab\r\n*\r\n"},
+      {u"評価値 -35\n好手。\r\n", Utf16ToUtf8(u"*評価値 -35\r\n*好手。\r\n")},
+      {u"12\r\n34\r\r\n", "*12\r\n*34\r\n*\r\n"},
+  };
+  for (const Case& c : cases) {
+    std::string out(Utf8Room(c.in.size()) + 3, '#');
+    out.resize(size_t(EncodeUtf8CommentLines(out.data(), c.in) - out.data()));
+    EXPECT_EQ(out, c.out) << Utf16ToUtf8(c.in);
+  }
+}
+
 TEST(Lines, MixedLineEnds) {
   EXPECT_EQ(SplitLines(u"a\r\nb\nc\rd"), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
   EXPECT_EQ(SplitLines(u"a\r\n\r\n"), (std::vector<std::u16string>{u"a", u""}));
