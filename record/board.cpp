@@ -86,12 +86,10 @@ int KindOfId(int id) {
   return 0;
 }
 
-int RangeSize(int kind) { return g_PieceIdRanges[kind][1] - g_PieceIdRanges[kind][0] + 1; }
-
 void AppendHandId(BoardState& b, int kind, int id) {
   if (id <= 0 || kind < 1 || kind > 7) return;
   int& n = b.handIdCount[kind];
-  if (n >= RangeSize(kind)) return;
+  if (n >= PieceIdCount(kind)) return;
   b.handIds[kind][n++] = id;
   b.squareOfId[id] = 0;
 }
@@ -103,12 +101,6 @@ int PopHandId(BoardState& b, int kind) {
   int id = b.handIds[kind][--n];
   b.handIds[kind][n] = 0;
   return id;
-}
-
-bool InHandList(const BoardState& b, int kind, int id) {
-  for (int i = 0; i < b.handIdCount[kind]; ++i)
-    if (b.handIds[kind][i] == id) return true;
-  return false;
 }
 
 // The piece on a square into hand `h` (demoted); a king into the box.
@@ -202,6 +194,14 @@ bool IsValidCode(int code) {
 
 }  // namespace
 
+int PieceIdCount(int kind) { return g_PieceIdRanges[kind][1] - g_PieceIdRanges[kind][0] + 1; }
+
+bool InHandIdList(const BoardState& b, int kind, int id) {
+  for (int i = 0; i < b.handIdCount[kind]; ++i)
+    if (b.handIds[kind][i] == id) return true;
+  return false;
+}
+
 constinit BoardState g_StartBoard = BuildInitialBoard();
 constinit BoardState g_Board = BuildInitialBoard();
 
@@ -277,7 +277,7 @@ void IdentifyHandicap(BoardState& board) {
   int total = 0;
   for (int kind = 1; kind <= 7; ++kind) {
     int onBoard = AssignPieceIds(board, kind);
-    box[kind] = RangeSize(kind) - onBoard - board.handIdCount[kind];
+    box[kind] = PieceIdCount(kind) - onBoard - board.handIdCount[kind];
     total += box[kind];
   }
   for (int sq = 11; sq <= 99; ++sq) {
@@ -339,7 +339,7 @@ int CheckPieceSet(const BoardState& board) {
   }
   if (kings[0] > 1 || kings[1] > 1) return kPieceSetTwoKings;
   for (int kind = 1; kind <= 7; ++kind)
-    if (count[kind] + board.hands[0][kind] + board.hands[1][kind] > RangeSize(kind))
+    if (count[kind] + board.hands[0][kind] + board.hands[1][kind] > PieceIdCount(kind))
       return kPieceSetTooMany;
   return kPieceSetOk;
 }
@@ -348,7 +348,7 @@ int AddHandPieces(BoardState& board, int side, int kind, int count) {
   if (kind == kKing) return kPieceSetKingInHand;
   if (kind < 1 || kind > 7 || count < 0) return kPieceSetBadCode;
   uint8_t* hand = board.hands[SideIndex(side)];
-  if (board.hands[0][kind] + board.hands[1][kind] + count > RangeSize(kind)) return kPieceSetTooMany;
+  if (board.hands[0][kind] + board.hands[1][kind] + count > PieceIdCount(kind)) return kPieceSetTooMany;
   hand[kind] = uint8_t(hand[kind] + count);
   hand[0] = uint8_t(hand[0] + count);
   return kPieceSetOk;
@@ -402,7 +402,7 @@ void MoveBoxToGoteHand(BoardState& board) {
   for (int id = 1; id <= 38; ++id) {
     if (board.squareOfId[id] != 0) continue;
     int kind = KindOfId(id);
-    if (InHandList(board, kind, id) || board.handIdCount[kind] >= RangeSize(kind)) continue;
+    if (InHandIdList(board, kind, id) || board.handIdCount[kind] >= PieceIdCount(kind)) continue;
     board.hands[0][0]++;
     board.hands[0][kind]++;
     AppendHandId(board, kind, id);

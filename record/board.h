@@ -55,6 +55,11 @@ extern const uint8_t g_PieceIdRanges[9][2];
 constexpr int kSenteKingId = 39;
 constexpr int kGoteKingId = 40;
 constexpr int kPieceIdCount = 40;
+struct BoardState;
+// Identities of a kind 1..8 (18 for pawns, 1 for each king).
+int PieceIdCount(int kind);
+// Whether id is among the hand identities of its kind.
+bool InHandIdList(const BoardState& b, int kind, int id);
 
 // ---- Handicaps ----------------------------------------------------------
 

@@ -2,16 +2,6 @@
 
 namespace {
 
-bool InHand(const BoardState& b, int kind, int id) {
-  for (int i = 0; i < b.handIdCount[kind]; ++i)
-    if (b.handIds[kind][i] == id) return true;
-  return false;
-}
-
-int KindCount(const BoardState& b, int kind) {
-  return g_PieceIdRanges[kind][1] - g_PieceIdRanges[kind][0] + 1;
-}
-
 // Pieces of a kind on the board and in both hands, by the squares and counts
 // (identities may lag behind them during an edit).
 int PiecesOutOfBox(const BoardState& b, int kind) {
@@ -26,7 +16,7 @@ int PiecesOutOfBox(const BoardState& b, int kind) {
 void AddToHand(BoardState& b, int h, int kind, int id) {
   b.hands[h][0]++;
   b.hands[h][kind]++;
-  if (id > 0 && b.handIdCount[kind] < KindCount(b, kind)) {
+  if (id > 0 && b.handIdCount[kind] < PieceIdCount(kind)) {
     b.handIds[kind][b.handIdCount[kind]++] = id;
     b.squareOfId[id] = 0;
   }
@@ -98,9 +88,9 @@ int FirstBoxId(const BoardState& b, int kind) {
     }
     return !sente ? kSenteKingId : !gote ? kGoteKingId : 0;
   }
-  if (kind < 1 || kind > 7 || PiecesOutOfBox(b, kind) >= KindCount(b, kind)) return 0;
+  if (kind < 1 || kind > 7 || PiecesOutOfBox(b, kind) >= PieceIdCount(kind)) return 0;
   for (int id = g_PieceIdRanges[kind][0]; id <= g_PieceIdRanges[kind][1]; ++id)
-    if (b.squareOfId[id] == 0 && !InHand(b, kind, id)) return id;
+    if (b.squareOfId[id] == 0 && !InHandIdList(b, kind, id)) return id;
   return 0;
 }
 
