@@ -89,13 +89,14 @@ void RecordTextFile::OpenMemory(bool utf8) {
 }
 
 void RecordTextFile::Grow(size_t n) const {
-  // The room doubles, within what is allocated if it is enough; moved to a
-  // larger allocation, only the text is carried over.
-  size_t size = std::max({used_ + n, bytes_.size() * 2, size_t(256)});
-  if (used_ + n <= bytes_.capacity())
-    size = std::min(size, bytes_.capacity());
-  else
-    bytes_.resize(used_);
+  // Within what is allocated the room grows a little at a time (making room
+  // clears it); beyond, the allocation doubles and only the text moves.
+  if (used_ + n <= bytes_.capacity()) {
+    bytes_.resize(std::min(bytes_.capacity(), std::max(used_ + n, bytes_.size() + (64 << 10))));
+    return;
+  }
+  const size_t size = std::max({used_ + n, bytes_.capacity() * 2, size_t(256)});
+  bytes_.resize(used_);
   bytes_.resize(size);
 }
 
@@ -599,6 +600,13 @@ int WriteMoveLines(bool utf8, RecordTextFile& file, const RecordNode* node, int 
     const RecordNode* nd = p.node;
     int k = p.n;
     while (nd) {
+      // The nodes of a line need not be next to each other, nor their
+      // comments near them: the next comment and the node after the next
+      // are fetched while this line is written.
+      if (const RecordNode* next = nd->firstChild) {
+        if (next->comment) __builtin_prefetch(next->comment);
+        if (next->firstChild) __builtin_prefetch(next->firstChild);
+      }
       const size_t i = size_t(k - n + 2);
       const int64_t cum = nd->seconds + path.cum[i - 2];
       const int prevTo = path.to[i - 1];

@@ -105,12 +105,12 @@ enum class LineEnds {
   kCommentLines,  // "*" before each line, CR LF after it; LF, CR LF or a lone CR ends one
 };
 
-// Four units, none a surrogate or a line end the mode changes, as UTF-8 at
-// o (with a byte to spare), o advanced. False, nothing written, when
-// one of them is such a unit. Branch-free within the four: mixed text
-// costs no more than plain.
+// Of the next four units, those before the first surrogate or line end the
+// mode changes, as UTF-8 at o (with a byte to spare), o advanced; returns
+// how many. Branch-free over the units: mixed text costs no more than
+// plain.
 template <LineEnds kEnds>
-inline bool PutFourUnits(char*& o, const char16_t* p) {
+inline int PutUpToFourUnits(char*& o, const char16_t* p) {
 #if defined(__SSE2__) && defined(__x86_64__)
   const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
   __m128i odd = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xF800))),
@@ -118,7 +118,8 @@ inline bool PutFourUnits(char*& o, const char16_t* p) {
   if (kEnds != LineEnds::kAsTheyAre) odd = _mm_or_si128(odd, _mm_cmpeq_epi16(v, _mm_set1_epi16(u'\n')));
   if (kEnds == LineEnds::kCommentLines)
     odd = _mm_or_si128(odd, _mm_cmpeq_epi16(v, _mm_set1_epi16(u'\r')));
-  if (_mm_movemask_epi8(odd) & 0xFF) return false;
+  const int oddBits = _mm_movemask_epi8(odd) & 0xFF;
+  const int count = oddBits ? __builtin_ctz(unsigned(oddBits)) / 2 : 4;
   // Each unit in a 32-bit lane, encoded all three ways; the lane keeps the
   // one its size calls for.
   const __m128i u = _mm_unpacklo_epi16(v, _mm_setzero_si128());
@@ -134,19 +135,22 @@ inline bool PutFourUnits(char*& o, const char16_t* p) {
   const __m128i bytes = _mm_or_si128(
       _mm_and_si128(ascii, u),
       _mm_or_si128(_mm_and_si128(_mm_andnot_si128(ascii, small), two), _mm_andnot_si128(small, three)));
-  const int asciiBits = _mm_movemask_ps(_mm_castsi128_ps(ascii));
-  const int smallBits = _mm_movemask_ps(_mm_castsi128_ps(small));
-  alignas(16) uint32_t lane[4];
+  // Bytes of each: 3, less one for each mask it is in (a mask lane is -1).
+  const __m128i sizes = _mm_add_epi32(_mm_set1_epi32(3), _mm_add_epi32(ascii, small));
+  alignas(16) uint32_t lane[4], size[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(lane), bytes);
+  _mm_store_si128(reinterpret_cast<__m128i*>(size), sizes);
+  // All four stored; those from the first odd unit on are overwritten by
+  // what follows.
   for (int k = 0; k < 4; ++k) {
     std::memcpy(o, &lane[k], 4);
-    o += 3 - (asciiBits >> k & 1) - (smallBits >> k & 1);
+    o += k < count ? size[k] : 0;
   }
-  return true;
+  return count;
 #else
   (void)o;
   (void)p;
-  return false;
+  return 0;
 #endif
 }
 
@@ -154,9 +158,10 @@ template <LineEnds kEnds>
 char* EncodeUnits(char* o, const char16_t* p, const char16_t* const end) {
   if (kEnds == LineEnds::kCommentLines && p < end) *o++ = '*';
   while (p < end) {
-    if (end - p >= 4 && PutFourUnits<kEnds>(o, p)) {
-      p += 4;
-      continue;
+    if (end - p >= 4) {
+      const int done = PutUpToFourUnits<kEnds>(o, p);
+      p += done;
+      if (done == 4) continue;
     }
     const char16_t c = *p++;
     if ((c & 0xF800) != 0xD800) {

@@ -44,20 +44,29 @@ void AppendDecimal(std::u16string& out, long long value, int width = 0, bool zer
                    bool left = false);
 // The same written at out (room for the width and 20 more); returns the end.
 template <class Char>
-Char* PutDecimal(Char* out, long long value, int width = 0, bool zeroPad = false, bool left = false) {
-  if (value >= 0 && value < 10000 && width <= 4 && !left) {
-    // Move numbers, squares and times: four places filled, the digits at
-    // the right end of the width.
-    const int v = int(value);
-    const int n = v < 10 ? 1 : v < 100 ? 2 : v < 1000 ? 3 : 4;
-    out[0] = out[1] = out[2] = out[3] = Char(zeroPad ? '0' : ' ');
+Char* PutDecimalAnyWidth(Char* out, long long value, int width, bool zeroPad, bool left);
+template <class Char>
+inline Char* PutDecimal(Char* out, long long value, int width = 0, bool zeroPad = false,
+                        bool left = false) {
+  if (value >= 0 && value < 1000000000 && width <= 10 && !left) {
+    // Move numbers, squares, times: ten places filled, the digits at the
+    // right end of the width.
+    uint32_t v = uint32_t(value);
+    int n = 1;
+    for (uint32_t rest = v; rest >= 10; rest /= 10) ++n;
+    for (int i = 0; i < 10; ++i) out[i] = Char(zeroPad ? '0' : ' ');
     Char* const end = out + (n > width ? n : width);
-    end[-1] = Char('0' + v % 10);
-    if (n > 1) end[-2] = Char('0' + v / 10 % 10);
-    if (n > 2) end[-3] = Char('0' + v / 100 % 10);
-    if (n > 3) end[-4] = Char('0' + v / 1000);
+    Char* digit = end;
+    do {
+      *--digit = Char('0' + v % 10);
+      v /= 10;
+    } while (v);
     return end;
   }
+  return PutDecimalAnyWidth(out, value, width, zeroPad, left);
+}
+template <class Char>
+Char* PutDecimalAnyWidth(Char* out, long long value, int width, bool zeroPad, bool left) {
   char digits[20];
   int n = 0;
   unsigned long long u = value < 0 ? 0ULL - (unsigned long long)value : (unsigned long long)value;

@@ -249,6 +249,24 @@ TEST_F(RecordWriterTest, LargeOutputsReachTheFileWhole) {
   EXPECT_EQ(full.Close(), -1);
 }
 
+TEST_F(RecordWriterTest, AnOutputHoldsOnlyItsOwnText) {
+  // One output's buffer serves the next, and an output goes on after its
+  // bytes were read: nothing of an earlier text may show.
+  {
+    RecordTextFile big;
+    big.OpenMemory(true);
+    for (int i = 0; i < 100000; ++i) big.Write(u"１２３歩 (77)\n");
+  }
+  RecordTextFile small;
+  small.OpenMemory(false);
+  small.Write(u"abc\n");
+  EXPECT_EQ(small.Bytes(), "abc\r\n");
+  small.Write(u"d", true);
+  EXPECT_EQ(small.Bytes(), "abc\r\nd");
+  for (int i = 0; i < 1000; ++i) small.Write(u"e", true);
+  EXPECT_EQ(small.Bytes(), "abc\r\nd" + std::string(1000, 'e'));
+}
+
 // ---- Pieces of the files ---------------------------------------------------------------
 
 TEST_F(RecordWriterTest, HeadsOfBothFormatsHoldEveryItemInItsPlace) {
