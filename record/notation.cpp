@@ -212,6 +212,8 @@ uint8_t ComputeMoveTextFlags(const BoardState& before, uint16_t moveKey) {
   if (!drop && !(to & kPromoteBit) && GetPromotionKind(to, piece, from) != 0)
     flags |= kCouldPromoteBit;
 
+  // Most moves have no twin that could go there too: no list to build.
+  if (!AttackedByAnotherOfCode(before, dest, side, piece, from)) return uint8_t(flags | kWordNone);
   SquareList attackers;
   const int n = ListAttackers(before, dest, side, 10, attackers);
   int others[10];

@@ -359,6 +359,12 @@ int ListAttackers(const BoardState& b, int target, int side, int limit, SquareLi
   return n;
 }
 
+bool AttackedByAnotherOfCode(const BoardState& b, int target, int side, int code, int except) {
+  if (!IsBoardSquare(target)) return false;
+  return ForEachAttackingSquare(b, target, side,
+                                [&](int sq) { return sq != except && b.squares[sq] == code; });
+}
+
 int CanDropOn(int code, int side, int square) {
   if (!IsBoardSquare(square)) return 0;
   const int rank = square % 10;

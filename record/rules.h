@@ -77,6 +77,10 @@ int ListPieceReach(const BoardState& board, int square, int side, SquareList& ou
 // (pawns, lances, knights, silvers, golds, bishops, rooks, the king), at most
 // `limit` of them.
 int ListAttackers(const BoardState& board, int target, int side, int limit, SquareList& out);
+// Whether a piece of `side` with that code, not the one on `except`, attacks
+// target. When not, ListAttackers lists none such; when so, it may (it
+// lists only pieces on their identity's square).
+bool AttackedByAnotherOfCode(const BoardState& board, int target, int side, int code, int except);
 // 1 when a piece of code `code` (without side) of `side` may be dropped on
 // `square` (it could move from there later).
 int CanDropOn(int code, int side, int square);

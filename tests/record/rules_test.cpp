@@ -411,6 +411,15 @@ TEST(MoveGeometry, AttackersAndLegalityAgreeWithTheScanOfEveryPiece) {
           ASSERT_EQ(ListOf(l), reference::Attackers(b, target, side, limit))
               << "target " << target << " side " << side << " limit " << limit;
         }
+      // A piece with a twin among the attackers: the quick test finds it.
+      for (int side : {kSente, kGote}) {
+        const auto all = reference::Attackers(b, target, side, 41);
+        for (int except : all) {
+          const int code = b.squares[except];
+          if (std::any_of(all.begin(), all.end(), [&](int sq) { return sq != except && b.squares[sq] == code; }))
+            ASSERT_TRUE(AttackedByAnotherOfCode(b, target, side, code, except)) << target << " " << except;
+        }
+      }
     }
     const int side = b.sideToMove;
     for (int from = 11; from <= 99; ++from) {
