@@ -199,8 +199,8 @@ void BM_ReadRealistic(benchmark::State& state) {
 }
 
 void RealisticSizes(benchmark::internal::Benchmark* b) {
-  for (int nodes : {1000, 10000, 100000}) b->Args({nodes, 0});
-  for (int nodes : {1000, 10000}) b->Args({nodes, 1});
+  for (int nested : {0, 1})
+    for (int nodes : {1000, 10000, 100000}) b->Args({nodes, nested});
   b->ArgNames({"nodes", "nested"})->Unit(benchmark::kMicrosecond);
 }
 
