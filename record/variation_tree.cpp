@@ -118,7 +118,9 @@ void AppendVariationDiagram(std::u16string& text, std::u16string_view recordPath
   const RecordNode* shown = g_Record.current ? g_Record.current : g_Record.Root();
   if (g_Record.moveNumber != 0 && shown && shown != g_Record.Root()) {
     const RecordNode* parent = FindParentNode(g_Record, shown);
-    text += u"第" + IntToU16(g_Record.moveNumber) + u"手、";
+    text += u"第";
+    AppendDecimal(text, g_Record.moveNumber);
+    text += u"手、";
     text += g_Board.sideToMove == kGote ? u"▲" : (g_nMoveNotation & 1) ? u"▽" : u"△";
     text += FormatMoveText(shown->textFlags, parent ? parent->to : 0, shown->from, shown->to,
                            shown->piece, kFormSquareSame, kMarkNone, 0);
