@@ -364,9 +364,10 @@ void DrawPrintSquare(Page& pg, int B, int square, int code, bool bold) {
   const int left = pg.m.C + col * s, top = B + row * s;
   const int kind = CodeWithoutSide(code);
   const bool first = (code & kSenteBit) != 0;
-  std::u16string name = g_PieceNames[kind];
-  if (kind == 15 && g_nDragonGlyph) name = u"竜";
-  if (kind == kKing && first && !g_Record.header.author.empty()) name = u"王";
+  const char16_t* glyph = g_PieceNames[kind];
+  if (kind == 15 && g_nDragonGlyph) glyph = u"竜";
+  if (kind == kKing && first && !g_Record.header.author.empty()) glyph = u"王";
+  const std::u16string name = glyph;
   QFont font = pg.font;
   if (bold) font.setWeight(QFont::Bold);
   QFontMetrics fm(font);

@@ -368,8 +368,12 @@ TEST(CommandRules, ChecksAndTexts) {
     const CommandEntry* e = FindCommand(c.id);
     ASSERT_NE(e, nullptr) << c.id;
     CommandUi ui = EvaluateCommand(*e, s);
-    if (c.checked >= 0) EXPECT_EQ(ui.checked, c.checked) << c.id;
-    if (c.text) EXPECT_EQ(ui.text, c.text) << c.id << " " << Utf16ToUtf8(c.text);
+    if (c.checked >= 0) {
+      EXPECT_EQ(ui.checked, c.checked) << c.id;
+    }
+    if (c.text) {
+      EXPECT_EQ(ui.text, c.text) << c.id << " " << Utf16ToUtf8(c.text);
+    }
   }
 }
 
@@ -572,9 +576,10 @@ TEST(ListFiles, FileThenFallbackThenTheMessage) {
     FindCommand(c.id)->handler(c.id);
     EXPECT_EQ(g_opened, c.tried) << c.id;
     ASSERT_EQ(ui.boxes.size(), c.fails ? 1u : 0u) << c.id;
-    if (c.fails)
+    if (c.fails) {
       EXPECT_EQ(ui.boxes[0].text,
                 FormatU16(u"テキストファイル(%s)の編集に失敗しました。", c.tried[0].c_str()));
+    }
   }
   g_pOpenInEditor = saved;
   g_szProgramFolder = savedFolder;

@@ -46,8 +46,6 @@ const int k76 = Key(77, 76), k34 = Key(33, 34), k26 = Key(27, 26), k84 = Key(83,
           k25 = Key(26, 25);
 const int kMate = Key(1, kEndMate), kResign = Key(1, kEndResign);
 
-QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
-
 // What the windows asked of the record dialogs.
 std::vector<std::string> g_calls;
 
@@ -506,7 +504,7 @@ TEST_F(CompanionTest, CommentWindowFollowsTheShownMove) {
 
   // A click edits the comment, a right click deletes it.
   QTest::mouseClick(w->Edit()->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
-  QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(10, 5));
+  QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(10, 5), w->Edit()->viewport()->mapToGlobal(QPoint(10, 5)));
   QApplication::sendEvent(w->Edit()->viewport(), &right);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"comment 2", "delete comment"}));
 

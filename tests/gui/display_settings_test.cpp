@@ -143,7 +143,9 @@ TEST_F(DisplaySettingsTest, ColourCommandsStoreTheChoiceAndShowIt) {
     c.command(view.get());
     g_colourAnswer.reset();
     EXPECT_EQ(*c.setting, chosen);
-    if (c.paletteEntry >= 0) EXPECT_EQ(GetPaletteColor(c.paletteEntry), qRgb(12, 34, 56));
+    if (c.paletteEntry >= 0) {
+      EXPECT_EQ(GetPaletteColor(c.paletteEntry), qRgb(12, 34, 56));
+    }
     EXPECT_EQ(Repainted(spot), c.repaints);
     EXPECT_EQ(ShownViewImage(*view), FreshViewPaint(*view));
   }

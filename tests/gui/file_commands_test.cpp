@@ -508,7 +508,9 @@ TEST_F(FileCommandsTest, SaveQuestionThreeAnswers) {
     EXPECT_EQ(Exists(target), c.written);
     EXPECT_EQ(g_Record.changeCount, c.written ? 0 : 1);
     EXPECT_EQ(doc.IsModified(), !c.written);
-    if (c.written) EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + target + u")を出力しました。");
+    if (c.written) {
+      EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + target + u")を出力しました。");
+    }
     EXPECT_TRUE(g_szRecordFilePath.empty());  // the names stay as they were
   }
 

@@ -386,7 +386,7 @@ TEST_F(GamePlayTest, NewGameWithOtherKeepsTheShownPositionAsStart) {
   const BoardState shown = g_Board;
   NewGameValues v;
   v.handicap = kHandicapFree;
-  v.firstPlayer = u"甲";
+  v.firstPlayer = std::u16string(u"甲");
   ApplyNewGame(view.get(), v);
   EXPECT_EQ(g_Record.moveNumber, 0);
   EXPECT_EQ(std::memcmp(g_StartBoard.squares, shown.squares, sizeof shown.squares), 0);

@@ -311,7 +311,7 @@ TEST_F(InfoDialogTest, ProblemDialogItemsHistoriesAndUndo) {
   const std::u16string kept[] = {u"作品番号", u"作者", u"発表誌", u"発表年月",
                                  u"出典",     u"完全性", u"分類", u"受賞"};
   for (const std::u16string& name : kept) EXPECT_NE(FileBytes(name + u".his"), "<missing>") << Utf16ToUtf8(name);
-  for (const std::u16string& name : {u"作品名", u"手数", u"備考"})
+  for (const char16_t* name : {u"作品名", u"手数", u"備考"})
     EXPECT_EQ(FileBytes(std::u16string(name) + u".his"), "<missing>") << Utf16ToUtf8(name);
   EXPECT_TRUE(ui.boxes.empty());
 }
@@ -355,8 +355,9 @@ TEST_F(InfoDialogTest, DialogsShowTheirTextsWhole) {
     QApplication::processEvents();
     for (QWidget* w : d.findChildren<QWidget*>()) {
       if (!w->isVisibleTo(&d)) continue;
-      if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w))
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w)) {
         EXPECT_GE(w->width(), w->sizeHint().width()) << file << ": " << w->metaObject()->className();
+      }
     }
     if (const char* dir = std::getenv("NARVO_RENDER_DIR"))
       d.grab().save(QString::fromUtf8(dir) + "/" + file);

@@ -99,8 +99,8 @@ protected:
 };
 
 TEST_F(NewGameSheetTest, PlayersPageHandicapsAndLabels) {
-  g_Record.header.firstPlayer = u"甲";
-  g_Record.header.secondShortName = u"乙";
+  g_Record.header.firstPlayer = std::u16string(u"甲");
+  g_Record.header.secondShortName = std::u16string(u"乙");
   Run([&](CProSheet& sheet) {
     EXPECT_EQ(sheet.PageCount(), 3);
     for (QPushButton* b : sheet.findChildren<QPushButton*>())

@@ -191,7 +191,9 @@ TEST_F(PieceDragTest, SlidePassesItsPositionsAndEndsOnAFreshPaint) {
   g_steps.clear();
   g_pSlideStep = [](PixelPoint p) {
     g_steps.push_back(p);
-    if (g_steps.size() == 5) EXPECT_EQ(self->Screen(), self->FreshPaintWithPiece());
+    if (g_steps.size() == 5) {
+      EXPECT_EQ(self->Screen(), self->FreshPaintWithPiece());
+    }
   };
   AnimateMove(view.get(), 77, 76, false);
   EXPECT_EQ(g_steps.size(), 10u);

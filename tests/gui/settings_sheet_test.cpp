@@ -505,8 +505,10 @@ TEST_F(SettingsSheetTest, EveryPageFitsItsTexts) {
       for (QWidget* w : page->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(page)) continue;
         bool texty = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
-        if (texty) EXPECT_GE(w->width(), w->sizeHint().width())
-            << sheet.Tabs()->tabText(i).toStdString() << ": " << w->metaObject()->className();
+        if (texty) {
+          EXPECT_GE(w->width(), w->sizeHint().width())
+              << sheet.Tabs()->tabText(i).toStdString() << ": " << w->metaObject()->className();
+        }
       }
       if (const char* dir = std::getenv("NARVO_RENDER_DIR"))
         sheet.grab().save(QString::fromUtf8(dir) + QString("/settings-page-%1.png").arg(i, 2, 10, QChar('0')));

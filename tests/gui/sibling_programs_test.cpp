@@ -103,7 +103,9 @@ TEST_F(SiblingProgramsTest, FindStartWaitAndKeys) {
     c.command(nullptr);
     EXPECT_EQ(port.log, c.log);
     EXPECT_EQ(ui.boxes.size(), c.starts ? 0u : 1u);
-    if (!c.starts) EXPECT_EQ(ui.boxes[0].text, u"起動に失敗しました。(/opt/db/lorquen)");
+    if (!c.starts) {
+      EXPECT_EQ(ui.boxes[0].text, u"起動に失敗しました。(/opt/db/lorquen)");
+    }
     if (port.log.ends_with("F5;")) {
       EXPECT_NE(port.clipboardAtKey.find(u"持駒"), std::u16string::npos);
     }

@@ -38,7 +38,6 @@
 namespace {
 
 int Key(int from, int to) { return from | to << 8; }
-QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 std::u16string U(const QString& s) { return s.toStdU16String(); }
 
 class SmallDialogTest : public ::testing::Test, protected DialogSteps {

@@ -243,9 +243,15 @@ TEST_F(UndoTest, MissingOrDamagedSnapshotChangesNothing) {
     const int count = g_Record.changeCount;
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(g_szUndoFilePath, bytes));
-    if (damage == kRemoved) ASSERT_EQ(unlink(PathToNative(g_szUndoFilePath).c_str()), 0);
-    if (damage == kTruncated) ASSERT_TRUE(WriteFileBytes(g_szUndoFilePath, bytes.substr(0, bytes.size() / 2)));
-    if (damage == kEdited) ASSERT_TRUE(WriteFileBytes(g_szUndoFilePath, bytes + "*後から\r\n"));
+    if (damage == kRemoved) {
+      ASSERT_EQ(unlink(PathToNative(g_szUndoFilePath).c_str()), 0);
+    }
+    if (damage == kTruncated) {
+      ASSERT_TRUE(WriteFileBytes(g_szUndoFilePath, bytes.substr(0, bytes.size() / 2)));
+    }
+    if (damage == kEdited) {
+      ASSERT_TRUE(WriteFileBytes(g_szUndoFilePath, bytes + "*後から\r\n"));
+    }
 
     UndoLastEdit();
     ASSERT_EQ(ui.boxes.size(), 1u);

@@ -111,7 +111,7 @@ TEST_F(BookmarkTest, NamesAreUniqueAndOnePerNode) {
 
 TEST_F(BookmarkTest, FullListStillRenames) {
   for (int i = 0; i < kMaxBookmarks; ++i)
-    ASSERT_EQ(SetBookmark(g_Record, i + 1, u"b" + std::u16string(1, char16_t(0x4E00 + i))), 0);
+    ASSERT_EQ(SetBookmark(g_Record, i + 1, std::u16string(u"b") + char16_t(0x4E00 + i)), 0);
   EXPECT_EQ(SetBookmark(g_Record, 1050, u"もう一つ"), -1);
   EXPECT_EQ(g_Record.bookmarkCount, kMaxBookmarks);
   EXPECT_EQ(SetBookmark(g_Record, 7, u"改名"), 0);

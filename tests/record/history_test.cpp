@@ -59,7 +59,11 @@ TEST_F(HistoryTest, AddMovesOrInserts) {
   EXPECT_EQ(HistoryContains(list, u"c"), 1);
   EXPECT_EQ(HistoryContains(list, u"e"), 0);
 
-  for (int i = 0; i < 30; ++i) AddHistoryItem(u"n" + IntToU16(i), list);
+  for (int i = 0; i < 30; ++i) {
+    std::u16string item = u"n";
+    item += IntToU16(i);
+    AddHistoryItem(item, list);
+  }
   EXPECT_EQ(list.count, 20);
   EXPECT_EQ(list.entries[0], u"n29");
   EXPECT_EQ(list.entries[19], u"n10") << "the oldest fell off";

@@ -416,8 +416,9 @@ TEST(MoveGeometry, AttackersAndLegalityAgreeWithTheScanOfEveryPiece) {
         const auto all = reference::Attackers(b, target, side, 41);
         for (int except : all) {
           const int code = b.squares[except];
-          if (std::any_of(all.begin(), all.end(), [&](int sq) { return sq != except && b.squares[sq] == code; }))
+          if (std::any_of(all.begin(), all.end(), [&](int sq) { return sq != except && b.squares[sq] == code; })) {
             ASSERT_TRUE(AttackedByAnotherOfCode(b, target, side, code, except)) << target << " " << except;
+          }
         }
       }
     }

@@ -86,7 +86,9 @@ TEST(Format, OwnFormatterMatchesThePrintfOne) {
   for (const char16_t* f : intForms)
     for (int v : {0, 7, -7, 42, -42, 1234, 99999, -100000, INT_MAX, INT_MIN}) {
       SCOPED_TRACE(Utf16ToUtf8(f) + " " + std::to_string(v));
-      EXPECT_EQ(Appended(f, v), u"<" + FormatU16(f, v));
+      std::u16string want = u"<";
+      want += FormatU16(f, v);
+      EXPECT_EQ(Appended(f, v), want);
     }
   EXPECT_EQ(Appended(u"%4d %s (%s)+\n変化：%d手%%", 12, u"７六歩(77)", u" 0:05/00:00:05", 3),
             u"<" + FormatU16(u"%4d %s (%s)+\n変化：%d手%%", 12, u"７六歩(77)", u" 0:05/00:00:05", 3));
@@ -109,7 +111,9 @@ TEST(Utf8, AppendedWithLineEnds) {
   EXPECT_EQ(added, out.size() - 1);
   std::u16string crlf;
   for (char16_t c : text) (c == u'\n' ? crlf += u"\r\n" : crlf += c);
-  EXPECT_EQ(out, "x" + Utf16ToUtf8(crlf));
+  std::string want = "x";
+  want += Utf16ToUtf8(crlf);
+  EXPECT_EQ(out, want);
   out.clear();
   AppendUtf8(out, text);
   EXPECT_EQ(out, Utf16ToUtf8(text));
