@@ -17,6 +17,9 @@ constexpr char16_t kCrLf[] = u"\r\n";
 
 bool HalfWidthForm() { return g_nRecordTree2 == 1; }
 
+// The column width of the chosen move form (棋譜ツリー's third or fourth number).
+int ColumnWidth() { return HalfWidthForm() ? g_nRecordTree4 : g_nRecordTree3; }
+
 // The move as the tree writes it, appended; returns its display width.
 int AppendTreeMove(std::u16string& text, const RecordNode* nd, int prevTo) {
   const size_t start = text.size();
@@ -41,11 +44,9 @@ int AppendTreeMove(std::u16string& text, const RecordNode* nd, int prevTo) {
 
 }  // namespace
 
-int VariationTreeColumnWidth() { return HalfWidthForm() ? g_nRecordTree4 : g_nRecordTree3; }
-
 void AppendVariationTree(const RecordNode* node, std::u16string& text, int prevTo, int depth,
                          int depthLimit, int& column) {
-  const int width = VariationTreeColumnWidth();
+  const int width = ColumnWidth();
   // One entry per level being drawn: the next sibling to draw at that level.
   // Kept on a stack of our own so that a deep line cannot exhaust the call stack.
   struct Level {

@@ -8,9 +8,6 @@
 
 struct RecordNode;
 
-// The column width of the chosen move form (棋譜ツリー's third or fourth number).
-int VariationTreeColumnWidth();
-
 // Draws node and its later siblings with their continuations, depth levels
 // deep so far, down to depthLimit levels. column is the display width of the
 // text line being written (a character above U+007D counts two, so columns
