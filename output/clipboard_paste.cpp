@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include <ctime>
 #include <string>
 
 #include "app/file_commands.h"
@@ -22,7 +21,6 @@
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/move_list_wnd.h"
-#include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/navigation.h"
 
@@ -111,15 +109,7 @@ int PasteFromClipboard(CNarvoView* view) {
 void MergeRecordFromClipboard(CNarvoView* view) {
   if (AskedToKeep(view)) return;
   SaveUndoPoint(u"棋譜の合成");
-  g_nReplayPaused = 0;
-  CopyBoardState(g_Board, g_StartBoard);
-  g_Record.current = g_Record.Root();
-  g_Record.moveNumber = 0;
-  RedrawBoardView(view);
-  if (g_AppMode == kModeGame) {
-    g_tMoveTime = std::time(nullptr);
-    StartClock(view);
-  }
+  GotoStartPosition(view);
   std::u16string text;
   if (!TakeClipboardText(text)) return;
   int result = 0;
