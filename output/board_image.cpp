@@ -36,16 +36,6 @@ int TypeOfExt(const std::u16string& lowerExt) {
   return 0;
 }
 
-std::u16string LowerExt(const std::u16string& name) {
-  const size_t dot = name.rfind(u'.');
-  const size_t slash = name.rfind(u'/');
-  if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) return {};
-  std::u16string ext = name.substr(dot + 1);
-  for (char16_t& c : ext)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-  return ext;
-}
-
 std::u16string FolderOf(QStandardPaths::StandardLocation where) {
   std::u16string f = QStandardPaths::writableLocation(where).toStdU16String();
   if (f.empty() || f.back() != u'/') f += u'/';
@@ -205,7 +195,7 @@ std::u16string ExpandImageFileName() {
 }
 
 std::u16string WithImageExtension(const std::u16string& name) {
-  if (TypeOfExt(LowerExt(name)) != 0) return name;
+  if (TypeOfExt(FileExtensionLower(name)) != 0) return name;
   const int type = g_nImageTypeIndex >= 1 && g_nImageTypeIndex <= 4 ? g_nImageTypeIndex : 1;
   return name + u"." + kTypeExts[type];
 }
@@ -224,7 +214,7 @@ std::string EncodeImage(const QImage& image, const std::u16string& lowerExt) {
 
 int SaveViewImage(CNarvoView* view, const std::u16string& fileName) {
   const std::u16string path = WithImageExtension(fileName);
-  const std::string bytes = EncodeImage(CaptureViewImage(view), LowerExt(path));
+  const std::string bytes = EncodeImage(CaptureViewImage(view), FileExtensionLower(path));
   if (bytes.empty() || !WriteFileAtomically(path, bytes)) {
     ShowMessage(FormatU16(u"画像ファイル(%s)の保存に失敗しました。", path.c_str()), kMbOk | kMbIconError);
     return -1;
@@ -242,7 +232,7 @@ void SaveImageAs(CNarvoView* view) {
                      {u"JPEG形式(*.jpg)", u"*.jpg"},
                      {u"BMP形式(*.bmp)", u"*.bmp"},
                      {u"GIF形式(*.gif)", u"*.gif"}};
-  const int byName = TypeOfExt(LowerExt(request.fileName));
+  const int byName = TypeOfExt(FileExtensionLower(request.fileName));
   request.filterIndex = byName ? byName : g_nImageTypeIndex;
   const FileDialogResult result = RunFileDialog(view, request);
   if (result.answer == 0) return;
@@ -253,6 +243,6 @@ void SaveImageAs(CNarvoView* view) {
   }
   if (request.filterIndex >= 1 && request.filterIndex <= 4) g_nImageTypeIndex = request.filterIndex;
   std::u16string path = request.fileName;
-  if (TypeOfExt(LowerExt(path)) != g_nImageTypeIndex) path += std::u16string(u".") + kTypeExts[g_nImageTypeIndex];
+  if (TypeOfExt(FileExtensionLower(path)) != g_nImageTypeIndex) path += std::u16string(u".") + kTypeExts[g_nImageTypeIndex];
   SaveViewImage(view, path);
 }
