@@ -150,17 +150,6 @@ const std::u16string* HeaderField(char16_t c) {
   }
 }
 
-const std::u16string* ProblemField(char16_t c) {
-  const RecordHeader& h = g_Record.header;
-  static const std::u16string RecordHeader::*const fields[10] = {
-      &RecordHeader::notes,         &RecordHeader::problemNumber, &RecordHeader::problemName,
-      &RecordHeader::author,        &RecordHeader::magazine,      &RecordHeader::publishedDate,
-      &RecordHeader::source,        &RecordHeader::moveCount,     &RecordHeader::completeness,
-      &RecordHeader::category};
-  if (c < u'0' || c > u'9') return nullptr;
-  return &(h.*fields[c - u'0']);
-}
-
 // The move text of %a %A %l %L %p %P for move n.
 std::u16string MoveCodeText(char16_t code, int n) {
   const bool withMark = code == u'A' || code == u'L' || code == u'P';
@@ -240,8 +229,9 @@ std::vector<PrintOp> ExpandPrintTemplate(std::u16string_view tpl, std::u16string
         break;
       case u'%': text(u"%"); break;
       case u'/':
-        if (++i < tpl.size())
-          if (const std::u16string* field = ProblemField(tpl[i])) text(*field);
+        // 受賞 (%/a) is no print code.
+        if (++i < tpl.size() && tpl[i] != u'a')
+          if (const std::u16string* field = ProblemItemOfCode(g_Record.header, tpl[i])) text(*field);
         break;
       case u'"': {
         size_t close = tpl.find(u'"', i + 1);

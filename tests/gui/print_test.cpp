@@ -307,6 +307,7 @@ TEST_F(PrintTest, TemplateCodes) {
   h.notes = u"N0";
   h.problemName = u"N2";
   h.category = u"N9";
+  h.award = u"AW";
   h.userItems[0] = u"U1";
   h.userItems[4] = u"U5";
   g_szRecordFolder = u"/r/";
@@ -323,7 +324,7 @@ TEST_F(PrintTest, TemplateCodes) {
       {u"%b%w%g%e%u%i%s%m%h%r", {{K::kText, u"甲乙SETIOMHR"}}},
       {u"%B%W%G%E%U%I%S%M%H%R", {{K::kText, u"甲乙SETIOMHR"}}},
       {u"%1%2%5", {{K::kText, u"U1U5"}}},
-      {u"%/0%/2%/9%/x%/", {{K::kText, u"N0N2N9"}}},
+      {u"%/0%/2%/9%/x%/a%/", {{K::kText, u"N0N2N9"}}},
       {u"%o", {{K::kText, u"居飛車"}}},
       {u"%d%k%K", {{K::kBoard, {}}, {K::kRecord, {}}, {K::kRecordHeader, {}}}},
       {u"%%%q%\"名前\"x%\"open", {{K::kText, u"%x"}}},
