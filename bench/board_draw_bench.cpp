@@ -3,10 +3,10 @@
 // square after a move.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/rules.h"
@@ -144,11 +144,4 @@ BENCHMARK(BM_ViewFullPaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -2,13 +2,13 @@
 // on a 10000-move line with 1000 variations, with and without painting them.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 
 #include <cstdlib>
 #include <vector>
 
 #include "app/narvo_app.h"
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "settings/env.h"
@@ -106,14 +106,11 @@ BENCHMARK(BM_PaintEach)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
   g_nScreenColors = 16777216;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  delete g_pMoveListWnd;
-  delete g_pBranchWnd;
-  delete g_pCommentWnd;
-  FreeRecordPool(g_Record);
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] {
+    delete g_pMoveListWnd;
+    delete g_pBranchWnd;
+    delete g_pCommentWnd;
+    FreeRecordPool(g_Record);
+  });
 }

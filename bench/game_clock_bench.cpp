@@ -2,10 +2,10 @@
 // running time of the side to move drawn into the view's image.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 
 #include "app/game_play.h"
 #include "app/narvo_doc.h"
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/record.h"
@@ -50,11 +50,4 @@ BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

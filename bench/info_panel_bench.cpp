@@ -3,9 +3,9 @@
 // tick of the game clock, each drawn through the view's image.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 
 #include "app/narvo_doc.h"
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/rules.h"
@@ -81,11 +81,4 @@ BENCHMARK(BM_PanelClockTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -8,6 +8,7 @@
 
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "settings/env.h"
@@ -82,11 +83,8 @@ BENCHMARK(BM_OneSquareSlide)->Arg(0)->Arg(1)->Arg(2)->Iterations(20)->Unit(bench
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  FreePieceBitmaps();
-  DeleteAppPalette();
-  return 0;
+  return RunQtBenchmarks(argc, argv, [] {
+    FreePieceBitmaps();
+    DeleteAppPalette();
+  });
 }

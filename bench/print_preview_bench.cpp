@@ -3,11 +3,11 @@
 // change of margin or font in preview costs.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "app/narvo_app.h"
+#include "bench/qt_bench_main.h"
 #include "output/print_page.h"
 #include "record/board.h"
 #include "record/notation.h"
@@ -70,11 +70,4 @@ BENCHMARK(BM_PreviewPage)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "bench/qt_bench_main.h"
 #include "record/history.h"
 #include "record/record.h"
 #include "record/text.h"
@@ -84,11 +85,4 @@ BENCHMARK(BM_PlayerNamesDialogShown)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

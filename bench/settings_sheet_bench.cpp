@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "bench/qt_bench_main.h"
 #include "record/history.h"
 #include "settings/env.h"
 #include "settings/folders.h"
@@ -36,11 +37,4 @@ static void BM_SettingsSheetShown(benchmark::State& state) {
 }
 BENCHMARK(BM_SettingsSheetShown)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

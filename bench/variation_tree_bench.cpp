@@ -4,7 +4,6 @@
 // level from 10,000 to 40,000 nodes shows it grows linearly with its text.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 
 #include <random>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "app/narvo_doc.h"
+#include "bench/qt_bench_main.h"
 #include "output/board_image.h"
 #include "record/board.h"
 #include "record/notation.h"
@@ -114,11 +114,4 @@ BENCHMARK(BM_SaveViewPng)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }

@@ -3,11 +3,11 @@
 // whenever the program falls idle, on a record of 100,000 nodes with comments.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
+#include "bench/qt_bench_main.h"
 #include "record/board.h"
 #include "record/record.h"
 #include "record/rules.h"
@@ -80,11 +80,4 @@ BENCHMARK(BM_IdleEnableRules)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv); }
