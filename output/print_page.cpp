@@ -467,10 +467,7 @@ void DrawPrintBoard(Page& pg) {
 
 void DrawPrintRecord(Page& pg, bool withHeader) {
   pg.x = pg.m.X;
-  for (const std::u16string& line : BuildPrintRecordLines(withHeader)) {
-    DrawPrintText(pg, line);
-    LineBreak(pg);
-  }
+  DrawPrintTextLines(pg, BuildPrintRecordLines(withHeader));
 }
 
 void DrawTrimFrame(QPainter& p) {
