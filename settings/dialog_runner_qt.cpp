@@ -1,5 +1,8 @@
 #include "settings/dialog_runner_qt.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+
 #include "app/main_frame.h"
 
 namespace {
@@ -24,3 +27,19 @@ int RunModalDialog(QDialog& dialog) {
 }
 
 QWidget* DialogOwner() { return g_pMainFrame; }
+
+QHBoxLayout* OkCancelRow(QDialog* dlg, bool withCancel) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  auto* ok = new QPushButton(QStringLiteral("OK"), dlg);
+  ok->setDefault(true);
+  row->addWidget(ok);
+  QObject::connect(ok, &QPushButton::clicked, dlg, &QDialog::accept);
+  if (withCancel) {
+    auto* cancel = new QPushButton(QString::fromUtf16(u"キャンセル"), dlg);
+    cancel->setAutoDefault(false);
+    row->addWidget(cancel);
+    QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::reject);
+  }
+  return row;
+}

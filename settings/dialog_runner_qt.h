@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QHBoxLayout;
+
 using DialogScript = std::function<int(QDialog& dialog)>;
 // Installs a script; returns the previous one. An empty function puts exec() back.
 DialogScript SetDialogScript(DialogScript script);
@@ -14,3 +16,6 @@ DialogScript SetDialogScript(DialogScript script);
 int RunModalDialog(QDialog& dialog);
 // The main window as the owner of a dialog (nullptr when there is none).
 QWidget* DialogOwner();
+// The usual button row, right-aligned: OK (the default button) and, when
+// asked, キャンセル, wired to accept and reject.
+QHBoxLayout* OkCancelRow(QDialog* dlg, bool withCancel = true);

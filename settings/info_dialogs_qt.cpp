@@ -130,20 +130,6 @@ void CutToItemLength(std::u16string& text) {
   if (text.size() > size_t(kInfoItemMaxChars)) text.resize(kInfoItemMaxChars);
 }
 
-QHBoxLayout* OkCancelRow(QDialog* dlg) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  auto* ok = new QPushButton(QStringLiteral("OK"), dlg);
-  auto* cancel = new QPushButton(T(u"キャンセル"), dlg);
-  ok->setDefault(true);
-  cancel->setAutoDefault(false);
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  QObject::connect(ok, &QPushButton::clicked, dlg, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::reject);
-  return row;
-}
-
 // After either dialog's OK: the record counts as changed and is shown again.
 void ShowEditedHeader(CNarvoView* view) {
   g_Record.changeCount = 1;

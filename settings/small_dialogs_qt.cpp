@@ -37,22 +37,6 @@ QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
 constexpr int kMaxJumpRange = 1600;
 
-QHBoxLayout* ButtonRow(QDialog* dlg, bool withCancel) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  auto* ok = new QPushButton(QStringLiteral("OK"), dlg);
-  ok->setDefault(true);
-  row->addWidget(ok);
-  QObject::connect(ok, &QPushButton::clicked, dlg, &QDialog::accept);
-  if (withCancel) {
-    auto* cancel = new QPushButton(T(u"キャンセル"), dlg);
-    cancel->setAutoDefault(false);
-    row->addWidget(cancel);
-    QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::reject);
-  }
-  return row;
-}
-
 // The move as the shown notation writes it: record notation when 指し手表記
 // asks for it and the rules are checked, else the display notation.
 std::u16string MoveInShownNotation(const RecordNode* node) {
@@ -85,7 +69,7 @@ CTimeDlg::CTimeDlg(const std::u16string& title, QWidget* parent) : CDataDialog(p
   row->addWidget(seconds_);
   row->addWidget(new QLabel(T(u"秒"), this));
   layout->addLayout(row);
-  layout->addLayout(ButtonRow(this, true));
+  layout->addLayout(OkCancelRow(this));
 }
 
 void CTimeDlg::DoDataExchange(DataExchange& dx) {
@@ -133,7 +117,7 @@ CJumpDlg::CJumpDlg(int moveNumber, QWidget* parent) : CDataDialog(parent), m_nMo
   number_->SetAcceleration(1, 5, 2000);
   row->addWidget(number_);
   layout->addLayout(row);
-  layout->addLayout(ButtonRow(this, true));
+  layout->addLayout(OkCancelRow(this));
 }
 
 void CJumpDlg::DoDataExchange(DataExchange& dx) { dx.Unsigned(number_, m_nMoveNumber); }
@@ -154,7 +138,7 @@ CJishogiDlg::CJishogiDlg(QWidget* parent) : QDialog(parent) {
   text_->setReadOnly(true);
   text_->setPlainText(Q(FormatJishogiText()));
   layout->addWidget(text_);
-  layout->addLayout(ButtonRow(this, false));
+  layout->addLayout(OkCancelRow(this, false));
 }
 
 void RunJishogiDialog(CNarvoView*) {
@@ -194,7 +178,7 @@ CPlayerProDlg::CPlayerProDlg(const std::u16string& firstLabel, const std::u16str
   row->addWidget(swap_);
   row->addStretch();
   layout->addLayout(row);
-  layout->addLayout(ButtonRow(this, true));
+  layout->addLayout(OkCancelRow(this));
 }
 
 void CPlayerProDlg::DoDataExchange(DataExchange& dx) {

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -55,17 +54,7 @@ CDovuTreeDg::CDovuTreeDg(QWidget* parent) : CDataDialog(parent) {
   grid->addWidget(halfWidth_, 1, 2);
   layout->addWidget(box);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(T(u"キャンセル"), this);
-  cancel->setAutoDefault(false);
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  layout->addLayout(buttons);
+  layout->addLayout(OkCancelRow(this));
 }
 
 void CDovuTreeDg::DoDataExchange(DataExchange& dx) {
