@@ -18,6 +18,7 @@
 #include "record/text.h"
 #include "settings/folders.h"
 #include "tests/support/board_view_fixture.h"
+#include "tests/support/file_picks.h"
 #include "tests/support/record_building.h"
 
 namespace {
@@ -39,7 +40,7 @@ double MeanDifference(const QImage& a, const QImage& b) {
   return sum / (3.0 * a.width() * a.height());
 }
 
-class BoardImageTest : public BoardViewFixture {
+class BoardImageTest : public BoardViewFixture, protected FilePicks {
 protected:
   void SetUp() override {
     SetUpView();
@@ -48,18 +49,8 @@ protected:
     dir = std::filesystem::temp_directory_path() / ("img" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     folder = PathFromNative(dir.string()) + u"/";
-    SetFileDialog([this](CNarvoView*, FileDialogRequest& r) {
-      requests.push_back(r);
-      if (picks.empty()) return FileDialogResult{0, 0};
-      auto [name, index] = picks.front();
-      picks.erase(picks.begin());
-      r.fileName = name;
-      r.filterIndex = index;
-      return FileDialogResult{1, 0};
-    });
   }
   void TearDown() override {
-    SetFileDialog(nullptr);
     std::filesystem::remove_all(dir);
     g_szRecordFilePath.clear();
     g_szRecordTitle.clear();
@@ -76,8 +67,6 @@ protected:
   }
   std::filesystem::path dir;
   std::u16string folder;
-  std::vector<FileDialogRequest> requests;
-  std::vector<std::pair<std::u16string, int>> picks;
 };
 
 TEST_F(BoardImageTest, ClipboardAndFilesShowTheViewsOwnDrawing) {

@@ -21,6 +21,7 @@
 #include "record/text.h"
 #include "settings/env.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/file_picks.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
@@ -44,7 +45,7 @@ bool SamePosition(const BoardState& a, const BoardState& b) {
          std::memcmp(a.hands, b.hands, sizeof a.hands) == 0 && a.sideToMove == b.sideToMove;
 }
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public ::testing::Test, protected FilePicks {
  protected:
   void SetUp() override {
     ResetEnvDefaults();
@@ -59,18 +60,8 @@ class FileCommandsTest : public ::testing::Test {
     dir = U(home.Path()) + u"/";
     g_szRecordFolder = dir;
     SetClockForTesting([] { return int64_t(1704499200); });  // 2024-01-06, stem "24Jan06"
-    SetFileDialog([this](CNarvoView*, FileDialogRequest& r) {
-      requests.push_back(r);
-      if (picks.empty()) return FileDialogResult{0, 0};
-      auto [name, index] = picks.front();
-      picks.erase(picks.begin());
-      r.fileName = name;
-      r.filterIndex = index;
-      return FileDialogResult{1, 0};
-    });
   }
   void TearDown() override {
-    SetFileDialog(nullptr);
     SetClockForTesting(nullptr);
     FreeRecordPool(g_Record);
     ResetEnvDefaults();
@@ -87,8 +78,6 @@ class FileCommandsTest : public ::testing::Test {
   std::u16string dir;
   CNarvoDoc doc;
   RecordingUi ui;
-  std::vector<std::pair<std::u16string, int>> picks;  // what the dialog answers, in turn
-  std::vector<FileDialogRequest> requests;
 };
 
 // ---- Loading ---------------------------------------------------------------------
