@@ -13,9 +13,8 @@ namespace {
 // Width of one move's column in half-width units.
 constexpr int kColumnWidth = 12;
 
-std::u16string HandicapName(int code) {
-  if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
-  std::u16string name = g_HandicapNames[code];
+std::u16string TrimmedHandicapName(int code) {
+  std::u16string name = HandicapName(code);
   while (!name.empty() && name.back() == u'\u3000') name.pop_back();
   return name;
 }
@@ -143,7 +142,7 @@ std::vector<std::u16string> BuildPrintRecordLines(bool withHeader) {
   const RecordHeader& h = g_Record.header;
   const bool handicap = g_StartBoard.handicap != kHandicapEven;
   if (withHeader) AddHeaderLines(out);
-  if (handicap) out.push_back(u"手合割：" + HandicapName(g_StartBoard.handicap));
+  if (handicap) out.push_back(u"手合割：" + TrimmedHandicapName(g_StartBoard.handicap));
   if (withHeader) {
     if (!h.firstPlayer.empty())
       out.push_back((handicap ? u"下手：" : u"先手：") + h.firstPlayer);

@@ -70,6 +70,10 @@ constexpr int kHandicapCount = 17;
 // Names padded with U+3000 to four characters where shorter.
 extern const char16_t g_HandicapNames[kHandicapCount][12];
 extern const char16_t g_HandicapPanelNames[kHandicapCount][16];
+// The padded name of a code; one out of range names the free position.
+inline const char16_t* HandicapName(int code) {
+  return g_HandicapNames[code < 0 || code >= kHandicapCount ? kHandicapFree : code];
+}
 
 // ---- The position -------------------------------------------------------
 
@@ -95,6 +99,9 @@ struct BoardState {
   int32_t handIds[8][32];   // per kind 1..7, identities in either hand; unused entries 0
   int32_t handIdCount[8];
 };
+
+// Any start but the even one: the sides are called 下手 and 上手.
+inline bool IsHandicapGame(const BoardState& board) { return board.handicap != kHandicapEven; }
 
 extern BoardState g_Board;       // the position shown
 extern BoardState g_StartBoard;  // the record's start position

@@ -18,13 +18,6 @@ namespace {
 
 constexpr char16_t kCrLf[] = u"\r\n";
 
-bool IsHandicapGame(const BoardState& board) { return board.handicap != kHandicapEven; }
-
-const char16_t* HandicapName(int code) {
-  if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
-  return g_HandicapNames[code];
-}
-
 void AppendF(std::u16string& text, const char16_t* fmt, ...) {
   va_list args;
   va_start(args, fmt);

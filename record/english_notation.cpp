@@ -113,7 +113,7 @@ void AppendEnglishBoard(std::u16string& text, const BoardState& board, int marks
   text += u"+---------------------------+\r\n";
   if (!h.firstPlayer.empty()) text += u"Black: " + h.firstPlayer + kCrLf;
   AppendEnglishHand(text, kSente, board);
-  const bool handicap = board.handicap != kHandicapEven;
+  const bool handicap = IsHandicapGame(board);
   if (board.sideToMove == kSente && handicap) text += u"Black to Move\r\n";
   else if (board.sideToMove != kSente && !handicap) text += u"White to Move\r\n";
 }

@@ -17,8 +17,6 @@ namespace {
 
 constexpr char16_t kCrLf[] = u"\r\n";
 
-bool IsHandicap() { return g_StartBoard.handicap != kHandicapEven; }
-
 const std::u16string& PlayerName(bool first) {
   return first ? g_Record.header.firstPlayer : g_Record.header.secondPlayer;
 }
@@ -160,13 +158,11 @@ void AppendMailMoves(std::u16string& out, const RecordNode* start,
 void BuildMailRecord(std::u16string& out) {
   AppendHeaderLines(out);
   const RecordHeader& h = g_Record.header;
-  if (IsHandicap()) {
-    int code = g_StartBoard.handicap;
-    if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
-    out += FormatU16(u"手合割：%s\r\n", g_HandicapNames[code]);
+  if (IsHandicapGame(g_StartBoard)) {
+    out += FormatU16(u"手合割：%s\r\n", HandicapName(g_StartBoard.handicap));
   }
-  const char16_t* firstKey = IsHandicap() ? u"下手" : u"先手";
-  const char16_t* secondKey = IsHandicap() ? u"上手" : u"後手";
+  const char16_t* firstKey = IsHandicapGame(g_StartBoard) ? u"下手" : u"先手";
+  const char16_t* secondKey = IsHandicapGame(g_StartBoard) ? u"上手" : u"後手";
   if (!h.firstPlayer.empty()) out += FormatU16(u"%s：%s\r\n", firstKey, h.firstPlayer.c_str());
   if (!h.secondPlayer.empty()) out += FormatU16(u"%s：%s\r\n", secondKey, h.secondPlayer.c_str());
   out += kCrLf;

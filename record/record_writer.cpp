@@ -184,13 +184,6 @@ int WriteRecordText(bool utf8, RecordTextFile& file, const char16_t* format, ...
 
 namespace {
 
-bool IsHandicapGame(const BoardState& board) { return board.handicap != kHandicapEven; }
-
-const char16_t* HandicapName(int code) {
-  if (code < 0 || code >= kHandicapCount) code = kHandicapFree;
-  return g_HandicapNames[code];
-}
-
 // Count of a hand in kanji: 二..九, 十, 十一..十八 (and beyond, should a
 // caller hold more).
 std::u16string KanjiCount(int count) {
