@@ -36,11 +36,6 @@ constexpr int kTimesForm = 0;
 constexpr int kBranchForm = 1;
 constexpr int kMaxColumns = 8;
 
-bool IsBranchPointUnder(const RecordNode* node, const RecordNode* parent) {
-  if (node->nextSibling) return true;
-  return parent && parent->firstChild != node && parent->firstChild->nextSibling;
-}
-
 // The move text of a row or column with its alternative and bookmark marks.
 std::u16string MarkedMoveText(const GameRecord& record, const RecordNode* node,
                               const RecordNode* parent, int width, bool withSioriName) {

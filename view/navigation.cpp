@@ -196,7 +196,11 @@ AskMoveNumberFunction g_pAskMoveNumber = AskMoveNumberByDialog;
 int IsBranchPoint(const RecordNode* node) {
   if (!node) return 0;
   if (node->nextSibling) return 1;
-  const RecordNode* parent = FindParentNode(g_Record, node);
+  return IsBranchPointUnder(node, FindParentNode(g_Record, node));
+}
+
+int IsBranchPointUnder(const RecordNode* node, const RecordNode* parent) {
+  if (node->nextSibling) return 1;
   if (!parent || parent->firstChild == node) return 0;
   return parent->firstChild && parent->firstChild->nextSibling ? 1 : 0;
 }

@@ -16,6 +16,9 @@ extern int g_bBackReplayTimerSet;
 
 // 1 when the node is one of two or more children of its parent.
 int IsBranchPoint(const RecordNode* node);
+// The same with the parent known (nullptr for the root), for callers that
+// walk the line and need not search for it.
+int IsBranchPointUnder(const RecordNode* node, const RecordNode* parent);
 
 // ---- Steps and jumps (each clears g_nReplayPaused) ------------------------------
 
