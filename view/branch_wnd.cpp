@@ -17,6 +17,7 @@
 #include "view/move_path.h"
 #include "view/narvo_view.h"
 #include "view/navigation.h"
+#include "view/view_commands.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -137,9 +138,7 @@ void CBraWnd::AfterEdit() {
   m_pTarget = nullptr;
   UpdateBranchWindow();
   UpdateDovuWndScroll();
-  g_Record.changeCount = 1;
-  if (g_pDocument) g_pDocument->SetModifiedFlag(true);
-  UpdateMainTitle();
+  MarkRecordChanged();
 }
 
 void CBraWnd::contextMenuEvent(QContextMenuEvent* e) {

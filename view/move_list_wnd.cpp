@@ -75,12 +75,6 @@ std::vector<const RecordNode*> CurrentLine(const GameRecord& record) {
 
 bool InDialogMode() { return g_AppMode != kModeGame && g_AppMode != kModeView && g_AppMode != 5; }
 
-void MarkRecordChanged() {
-  g_Record.changeCount = 1;
-  if (g_pDocument) g_pDocument->SetModifiedFlag(true);
-  UpdateMainTitle();
-}
-
 }  // namespace
 
 // ---- Rows ---------------------------------------------------------------------------

@@ -29,23 +29,19 @@
 #include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 
-namespace {
-
-void MarkDocumentModified(bool modified) {
-  if (g_pDocument) g_pDocument->SetModifiedFlag(modified);
-}
-
-}  // namespace
-
 // ---- Record edits ------------------------------------------------------------------
+
+void MarkRecordChanged() {
+  g_Record.changeCount = 1;
+  if (g_pDocument) g_pDocument->SetModifiedFlag(true);
+  UpdateMainTitle();
+}
 
 int DeleteRecordAfterCurrent(CNarvoView*) {
   if (g_Record.pool == nullptr) return -1;
   SaveUndoPoint(u"棋譜の削除");
   if (TruncateRecordAfter(g_Record, g_Record.moveNumber) == nullptr) return -1;
-  g_Record.changeCount = 1;
-  MarkDocumentModified(true);
-  UpdateMainTitle();
+  MarkRecordChanged();
   UpdateDovuWndScroll();
   UpdateBranchWindow();
   return 0;
@@ -59,15 +55,13 @@ int ClearAllConsumedTimes(CNarvoView* view) {
   SaveUndoPoint(u"消費時間を０");
   for (int i = 0; i < g_Record.poolCapacity; ++i) g_Record.pool[i].seconds = 0;
   ++g_Record.revision;  // what was derived from the times goes
-  g_Record.changeCount = 1;
   InvalidateDovuWnd();
   if (view) {
     // The panel's box reaches one pixel beyond its rectangle.
     PixelRect panel = InfoPanelRect(CurrentCellSize());
     view->Invalidate(QRect(panel.left, panel.top, panel.Width() + 1, panel.Height() + 1), true);
   }
-  MarkDocumentModified(true);
-  UpdateMainTitle();
+  MarkRecordChanged();
   return 0;
 }
 

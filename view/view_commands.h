@@ -7,6 +7,10 @@
 
 class CNarvoView;
 
+// After an edit of the record: it counts as changed, the document as
+// modified, and the title says so.
+void MarkRecordChanged();
+
 // 現局面以降の棋譜を削除: everything after the shown move of the current line
 // goes, behind the undo point "棋譜の削除". 0, or -1 without a record.
 int DeleteRecordAfterCurrent(CNarvoView* view);
