@@ -354,6 +354,15 @@ int GetCurrentFileType() {
   return -1;
 }
 
+void ReportUnreadableRecord(const std::u16string& path) {
+  // A file that is there but cannot be read (a folder, a device, too large,
+  // no permission) is not called missing.
+  struct stat st;
+  const bool exists = ::stat(PathToNative(path).c_str(), &st) == 0;
+  ShowMessage(FormatU16(exists ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
+              kMbOk | kMbIconError, u"棋譜読込みエラー");
+}
+
 int g_bRecordReadPartly = 0;
 
 void SetCurrentFileName(const std::u16string& path) {
@@ -397,12 +406,7 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
     result = ReadRecordFile(type == u"dovu" || type == u"zr2u", path);
   }
   if (result == -1) {
-    // A file that is there but cannot be read (a folder, a device, too large,
-    // no permission) is not called missing.
-    struct stat st;
-    const bool exists = ::stat(PathToNative(path).c_str(), &st) == 0;
-    ShowMessage(FormatU16(exists ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
-                kMbOk | kMbIconError, u"棋譜読込みエラー");
+    ReportUnreadableRecord(path);
   } else if (result == -2) {
     ShowMessage(FormatU16(u"棋譜読込みエラー(%s)\n%s", path.c_str(),
                           u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"),

@@ -60,6 +60,9 @@ int IsKnownFileExt(const std::u16string& lowerExt);
 std::u16string GetFileExtLower(const char16_t* dot);
 // Of g_szRecordFileName: 0 zrf and dovu, 1 zr2 and zr2u, 2 bod, -1 otherwise.
 int GetCurrentFileType();
+// The error box of a record that cannot be opened: "not there" or "cannot
+// be read", whichever holds for the path.
+void ReportUnreadableRecord(const std::u16string& path);
 // The current file's record did not read whole (a reader error after part of
 // it): Save goes to Save As, so that the file is not replaced by the part.
 // Cleared whenever the current file changes.

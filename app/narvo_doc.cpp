@@ -32,10 +32,8 @@ bool CNarvoDoc::OnNewDocument() {
 }
 
 bool CNarvoDoc::OnOpenDocument(const std::u16string& path) {
-  const QFileInfo info(QString::fromStdU16String(path));
-  if (!info.isFile()) {
-    ShowMessage(FormatU16(info.exists() ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
-                kMbOk | kMbIconError, u"棋譜読込みエラー");
+  if (!QFileInfo(QString::fromStdU16String(path)).isFile()) {
+    ReportUnreadableRecord(path);
     return false;
   }
   if (g_AppMode == kModeGame || g_AppMode == kModeGamePiece || g_AppMode == kModePreview)
