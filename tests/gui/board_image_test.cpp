@@ -18,6 +18,7 @@
 #include "record/text.h"
 #include "settings/folders.h"
 #include "tests/support/board_view_fixture.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/file_picks.h"
 #include "tests/support/record_building.h"
 
@@ -46,12 +47,9 @@ protected:
     SetUpView();
     g_AppMode = kModeView;
     g_nImageTypeIndex = 1;
-    dir = std::filesystem::temp_directory_path() / ("img" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    folder = PathFromNative(dir.string()) + u"/";
+    folder = PathFromNative(dir.Path());
   }
   void TearDown() override {
-    std::filesystem::remove_all(dir);
     g_szRecordFilePath.clear();
     g_szRecordTitle.clear();
     BoardViewFixture::TearDown();
@@ -65,7 +63,7 @@ protected:
     EXPECT_TRUE(ReadFileBytes(path, bytes)) << Utf16ToUtf8(path);
     return bytes;
   }
-  std::filesystem::path dir;
+  const ScratchFolder dir{"img"};
   std::u16string folder;
 };
 
@@ -175,7 +173,7 @@ TEST_F(BoardImageTest, SaveDialogTypesAndExtensions) {
   EXPECT_EQ(requests[0].filterIndex, 1);
   ASSERT_EQ(requests[0].filters.size(), 4u);
   EXPECT_EQ(requests[0].filters[3].first, u"GIF形式(*.gif)");
-  EXPECT_TRUE(std::filesystem::exists(dir / "abc.png"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("abc.png")));
   // a.txt as JPEG is a.txt.jpg, and JPEG is remembered.
   picks = {{folder + u"a.txt", 2}};
   SaveImageAs(view.get());
@@ -189,7 +187,7 @@ TEST_F(BoardImageTest, SaveDialogTypesAndExtensions) {
   EXPECT_EQ(requests.back().filterIndex, 4);
   // The named save takes the remembered type when the name has none.
   EXPECT_EQ(SaveViewImage(view.get(), folder + u"named"), 0);
-  EXPECT_TRUE(std::filesystem::exists(dir / "named.jpg"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("named.jpg")));
 }
 
 }  // namespace

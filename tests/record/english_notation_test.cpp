@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "record/board.h"
@@ -12,6 +9,7 @@
 #include "record/record.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/record_building.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/text_lines.h"
@@ -162,19 +160,13 @@ TEST_F(EnglishNotationTest, SecondPlayerStartingLeavesTheFirstColumnEmpty) {
 TEST_F(EnglishNotationTest, FilesAreCp932WithCrLf) {
   g_Record.header.firstPlayer = u"山田";
   AddMoveAndGo(Key(77, 76));
-  const auto dir = std::filesystem::temp_directory_path() / ("eng" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const auto read = [](const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  ASSERT_EQ(SaveEnglishRecord(PathFromNative((dir / "a.gam").string())), 0);
-  EXPECT_EQ(read(dir / "a.gam"), "Black: \x8E\x52\x93\x63\r\n\r\n  1.P-7f   \r\n\r\n");
+  const ScratchFolder dir("eng");
+  ASSERT_EQ(SaveEnglishRecord(PathFromNative(dir.Path("a.gam"))), 0);
+  EXPECT_EQ(RawFileBytes(dir.Path("a.gam")), "Black: \x8E\x52\x93\x63\r\n\r\n  1.P-7f   \r\n\r\n");
   g_szEngBoardTextFormat = u"%b %l%c";
-  ASSERT_EQ(WriteEnglishPositionFile(PathFromNative((dir / "a.txt").string()), u"a"), 0);
-  EXPECT_EQ(read(dir / "a.txt"), "\x8E\x52\x93\x63 P-7f\r\n");
-  EXPECT_EQ(SaveEnglishRecord(PathFromNative((dir / "none" / "b.gam").string())), -1);
-  std::filesystem::remove_all(dir);
+  ASSERT_EQ(WriteEnglishPositionFile(PathFromNative(dir.Path("a.txt")), u"a"), 0);
+  EXPECT_EQ(RawFileBytes(dir.Path("a.txt")), "\x8E\x52\x93\x63 P-7f\r\n");
+  EXPECT_EQ(SaveEnglishRecord(PathFromNative(dir.Path("none/b.gam"))), -1);
 }
 
 }  // namespace
