@@ -192,6 +192,27 @@ void DrawForm(Sheet& sh) {
   }
 }
 
+std::u16string SheetResultText(const MainLine& line) {
+  const int m = line.moves;
+  if (m == 0) return u"手数　　　　　手　　　　　　勝";
+  const bool moverFirst = line.lastMove && (line.lastMove->piece & kSenteBit);
+  if (line.last && IsEndNode(*line.last)) {
+    switch (line.last->to) {
+      case kEndResign:
+      case kEndTimeLoss:
+        return FormatU16(u"　　　%3d手で%s手の勝ち", m, SideLetter(moverFirst));
+      case kEndIllegalLoss:
+        return FormatU16(u"　　　%3d手で%s手の反則負け", m, SideLetter(!moverFirst));
+      case kEndIllegalWin:
+        return FormatU16(u"　　　%3d手で%s手の反則勝ち", m - 1, SideLetter(!moverFirst));
+      case kEndRepetition: return FormatU16(u"　　　%3d手で千日手", m);
+      case kEndImpasse: return FormatU16(u"　　　%3d手で持将棋", m);
+      default: break;
+    }
+  }
+  return FormatU16(u"手数　　　%3d手　", m);
+}
+
 void DrawHeaderBoxes(Sheet& sh, const MainLine& line) {
   const RecordHeader& h = g_Record.header;
   VerticalText(sh, 0, 0, kMoveCell, 30, u"対局者");
@@ -221,7 +242,7 @@ void DrawHeaderBoxes(Sheet& sh, const MainLine& line) {
   CellText(sh, kMoveCell, 52.5, 7.5, ConsumedTimeText(line));
   VerticalText(sh, 110, 45, 8, 15, u"備考");
   CellText(sh, 118, 45, 7.5, PrintMarks(u"昼休前△　　　分・夕休前△　　　分"));
-  CellText(sh, 118, 52.5, 7.5, FormatSheetResult());
+  CellText(sh, 118, 52.5, 7.5, SheetResultText(line));
 }
 
 // The moves of the main line that fall on this page.
@@ -271,27 +292,7 @@ int CountSheetPages() {
   return g_nSheetPages;
 }
 
-std::u16string FormatSheetResult() {
-  MainLine line = ReadMainLine();
-  const int m = line.moves;
-  if (m == 0) return u"手数　　　　　手　　　　　　勝";
-  const bool moverFirst = line.lastMove && (line.lastMove->piece & kSenteBit);
-  if (line.last && IsEndNode(*line.last)) {
-    switch (line.last->to) {
-      case kEndResign:
-      case kEndTimeLoss:
-        return FormatU16(u"　　　%3d手で%s手の勝ち", m, SideLetter(moverFirst));
-      case kEndIllegalLoss:
-        return FormatU16(u"　　　%3d手で%s手の反則負け", m, SideLetter(!moverFirst));
-      case kEndIllegalWin:
-        return FormatU16(u"　　　%3d手で%s手の反則勝ち", m - 1, SideLetter(!moverFirst));
-      case kEndRepetition: return FormatU16(u"　　　%3d手で千日手", m);
-      case kEndImpasse: return FormatU16(u"　　　%3d手で持将棋", m);
-      default: break;
-    }
-  }
-  return FormatU16(u"手数　　　%3d手　", m);
-}
+std::u16string FormatSheetResult() { return SheetResultText(ReadMainLine()); }
 
 void PrintRecordSheet(QPainter& p, int page, int screenDpiX) {
   p.save();
