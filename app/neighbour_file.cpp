@@ -13,23 +13,16 @@
 
 namespace {
 
-std::u16string LowerAscii(std::u16string text) {
-  for (char16_t& c : text)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c + (u'a' - u'A'));
-  return text;
-}
-
-// The lower-cased text after the last dot, and whether there was a dot.
-bool SplitExtension(const std::u16string& name, std::u16string& stem, std::u16string& ext) {
-  size_t dot = name.rfind(u'.');
+// The lower-cased extension, or false for a name without a dot.
+bool ExtensionOf(const std::u16string& name, std::u16string& ext) {
+  const size_t dot = name.rfind(u'.');
   if (dot == std::u16string::npos) return false;
-  stem = name.substr(0, dot);
-  ext = LowerAscii(name.substr(dot + 1));
+  ext = GetFileExtLower(name.c_str() + dot);
   return true;
 }
 
 struct SortEntry {
-  std::u16string key;  // the stem upper-cased
+  std::u16string key;  // the stem with ASCII letters upper-cased
   std::u16string name;
 };
 
@@ -38,21 +31,15 @@ bool Before(const SortEntry& a, const SortEntry& b) {
   return a.name < b.name;
 }
 
-}  // namespace
-
-void UpperCaseAscii(std::u16string& text) {
-  for (char16_t& c : text)
-    if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
-}
-
-namespace {
-
+// Sorted by stems compared without ASCII case; equal stems by code units,
+// so that a.zrf and A.zrf keep one order.
 std::vector<SortEntry> MakeEntries(std::vector<std::u16string>& names) {
   std::vector<SortEntry> entries;
   entries.reserve(names.size());
   for (std::u16string& n : names) {
     std::u16string stem = n.substr(0, std::min(n.size(), n.rfind(u'.')));
-    UpperCaseAscii(stem);
+    for (char16_t& c : stem)
+      if (c >= u'a' && c <= u'z') c = char16_t(c - (u'a' - u'A'));
     entries.push_back({std::move(stem), std::move(n)});
   }
   std::sort(entries.begin(), entries.end(), Before);
@@ -61,20 +48,15 @@ std::vector<SortEntry> MakeEntries(std::vector<std::u16string>& names) {
 
 }  // namespace
 
-void SortFileNames(std::vector<std::u16string>& names) {
-  std::vector<SortEntry> entries = MakeEntries(names);
-  for (size_t i = 0; i < entries.size(); ++i) names[i] = std::move(entries[i].name);
-}
-
 std::u16string NeighbourInNames(std::vector<std::u16string> names, const std::u16string& current,
                                 int direction) {
-  std::u16string stem, ext;
-  if (!SplitExtension(current, stem, ext)) return {};
+  std::u16string ext;
+  if (!ExtensionOf(current, ext)) return {};
   std::vector<std::u16string> taken;
   for (std::u16string& n : names) {
     if (int(taken.size()) >= kMaxNeighbourFiles) break;
-    std::u16string s, e;
-    if (SplitExtension(n, s, e) && e == ext) taken.push_back(std::move(n));
+    std::u16string e;
+    if (ExtensionOf(n, e) && e == ext) taken.push_back(std::move(n));
   }
   std::vector<SortEntry> entries = MakeEntries(taken);
   // The current file by its exact name: another spelling of it in another
@@ -92,8 +74,8 @@ int FindNeighbourFile(int direction, std::u16string& path) {
   if (slash == std::u16string::npos) return 0;
   std::u16string folder = current.substr(0, slash);
   std::u16string name = current.substr(slash + 1);
-  std::u16string stem, ext;
-  if (!SplitExtension(name, stem, ext)) return 0;
+  std::u16string ext;
+  if (!ExtensionOf(name, ext)) return 0;
 
   namespace fs = std::filesystem;
   std::error_code ec;

@@ -10,11 +10,6 @@ class CNarvoView;
 // The folder is read once per step; more entries than this are not taken.
 constexpr int kMaxNeighbourFiles = 10000;
 
-// Upper-cases ASCII letters only (every character up to "z").
-void UpperCaseAscii(std::u16string& text);
-// Sorts names by their stems compared without ASCII case; stems that are
-// equal so compare by code units, so that a.zrf and A.zrf keep one order.
-void SortFileNames(std::vector<std::u16string>& names);
 // Of the names in `names` (the folder's files), the neighbour of `current`
 // (0 next, 1 previous) with the same extension: its name, or empty.
 std::u16string NeighbourInNames(std::vector<std::u16string> names, const std::u16string& current,
