@@ -19,6 +19,7 @@
 #include "record/record_reader.h"
 #include "record/rules.h"
 #include "settings/env.h"
+#include "tests/support/board_view_fixture.h"
 #include "tests/support/position_loader.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
@@ -36,22 +37,11 @@ int64_t g_now = 1000;
 
 constexpr int Key(int from, int to) { return from | to << 8; }
 
-class MovePathTest : public ::testing::Test {
+class MovePathTest : public BoardViewFixture {
 protected:
   void SetUp() override {
-    EnsureQtApp();
-    ResetEnvDefaults();
-    g_AppMode = kModeGame;
-    g_bBoardFlipped = 0;
+    SetUpView(5);
     g_bGameClock = 0;
-    CreateAppPalette();
-    LoadPieceBitmaps();
-    LoadBoardGrain();
-    LoadStandGrain();
-    InitRecordPool(g_Record, 200);
-    g_Record.appendMode = 1;
-    SetInitialBoard(g_Board);
-    CopyBoardState(g_StartBoard, g_Board);
     g_now = 1000;
     SetClockForTesting([] { return g_now; });
     g_tMoveTime = g_now;
@@ -59,19 +49,11 @@ protected:
     g_sounds = 0;
     g_pMovePathTrace = [](const char* step) { g_trace.push_back(step); };
     g_pPlayPieceSound = [] { ++g_sounds; };
-    CellSize c = CurrentCellSize();
-    view = std::make_unique<CNarvoView>();
-    view->resize(CalcBoardWindowWidth(c, 1.0), 9 * c.h + 70);
   }
   void TearDown() override {
-    view.reset();
     g_pMovePathTrace = nullptr;
     g_pPlayPieceSound = nullptr;
-    SetClockForTesting({});
-    FreeRecordPool(g_Record);
-    FreePieceBitmaps();
-    DeleteAppPalette();
-    g_AppMode = kModeView;
+    BoardViewFixture::TearDown();
     g_bGameClock = 0;
   }
   void Play(std::initializer_list<int> keys, int mode = kMoveGame) {
@@ -96,12 +78,6 @@ protected:
     EXPECT_EQ(CompareBoardStates(g_Board, b), 0);
     EXPECT_EQ(g_Board.sideToMove, b.sideToMove);
   }
-  QImage FreshPaint() { return FreshViewPaint(*view); }
-  QImage Shown() { return ShownViewImage(*view); }
-
-  RecordingUi ui;
-  CNarvoDoc doc;
-  std::unique_ptr<CNarvoView> view;
 };
 
 const int k76 = Key(77, 76), k34 = Key(33, 34), k84 = Key(83, 84), k26 = Key(27, 26);
