@@ -56,19 +56,6 @@ void AppendMailComment(std::u16string& out, std::u16string_view comment) {
   if (comment.empty() || (comment.back() != u'\n' && comment.back() != u'\r')) out += kCrLf;
 }
 
-std::u16string FormatMailMove(const RecordNode* nd, int prevTo) {
-  const int style = g_nZr2Style;
-  const bool whiteUp = style == 2 || style == 4;
-  if (style >= 4 || !g_bCheckRules) {
-    std::u16string text = (nd->piece & kSenteBit) ? u"▲" : whiteUp ? u"△" : u"▽";
-    AppendMoveDisplayCore(text, nd->piece, nd->from, nd->to, prevTo);
-    return text;
-  }
-  return FormatMoveText(nd->textFlags, prevTo, nd->from, nd->to, nd->piece,
-                        g_bZr2HalfWidth ? kFormHalfWidth2 : kFormSame,
-                        whiteUp ? kMarkWhiteUp : kMarkWhiteDown, 0);
-}
-
 // The result closing a line that ends in a terminal node; nothing after a
 // real move or for an end without a result text.
 void AppendMailResult(std::u16string& out, const RecordNode* nd, int n) {
@@ -122,7 +109,7 @@ void AppendMailMoves(std::u16string& out, const RecordNode* start,
           out.append(size_t(target - width), u' ');
           width = target;
         }
-        const std::u16string move = FormatMailMove(nd, prevTo);
+        const std::u16string move = Zr2MoveText(nd, prevTo);
         out += move;
         width += DisplayWidth(move);
         if (++column > perLine) endLine();

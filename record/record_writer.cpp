@@ -663,8 +663,6 @@ int WriteZrfRecord(bool utf8, std::u16string_view path) {
 
 // ---- ZR2 ------------------------------------------------------------------------
 
-namespace {
-
 std::u16string Zr2MoveText(const RecordNode* nd, int prevTo) {
   const bool half = g_bZr2HalfWidth != 0;
   const int style = g_nZr2Style;
@@ -675,8 +673,6 @@ std::u16string Zr2MoveText(const RecordNode* nd, int prevTo) {
   std::u16string mark = (nd->piece & kSenteBit) ? u"▲" : (whiteUp ? u"△" : u"▽");
   return mark + FormatMoveDisplayCore(nd->piece, nd->from, nd->to, prevTo);
 }
-
-}  // namespace
 
 int WriteZr2Moves(bool utf8, RecordTextFile& file, const RecordNode* node, int n, int width,
                   int column) {

@@ -146,6 +146,9 @@ int WriteMoveLines(bool utf8, RecordTextFile& file, const RecordNode* node, int 
 // current text line and the column of the next move. 0, or 2.
 int WriteZr2Moves(bool utf8, RecordTextFile& file, const RecordNode* node, int n, int width,
                   int column);
+// One move as the ZR2 file writes it (style and half width from the
+// settings), prevTo being the parent's destination.
+std::u16string Zr2MoveText(const RecordNode* node, int prevTo);
 // The closing line of a line of play that ends at node (move number n):
 // an empty line after a board move, else "まで..." naming the result.
 void WriteResultLine(RecordTextFile& file, const RecordNode* node, int n);
