@@ -25,25 +25,6 @@ void AppendF(std::u16string& text, const char16_t* fmt, ...) {
   va_end(args);
 }
 
-// Node index -> its bookmarks, built once per copy.
-struct BookmarkIndex {
-  std::vector<std::vector<const std::u16string*>> byNode;
-  BookmarkIndex() {
-    for (int i = 0; i < g_Record.bookmarkCount && i < kMaxBookmarks; ++i) {
-      const int n = g_Record.bookmarks[i].node;
-      if (n < 0) continue;
-      if (byNode.size() <= size_t(n)) byNode.resize(size_t(n) + 1);
-      byNode[size_t(n)].push_back(&g_Record.bookmarks[i].name);
-    }
-  }
-  const std::vector<const std::u16string*>* Of(const RecordNode* node) const {
-    if (byNode.empty()) return nullptr;
-    const int n = NodeIndex(g_Record, node);
-    if (n < 0 || size_t(n) >= byNode.size() || byNode[size_t(n)].empty()) return nullptr;
-    return &byNode[size_t(n)];
-  }
-};
-
 void AppendBookmarkLine(const std::u16string& name, std::u16string& text) {
   text += u'&';
   text += name;
@@ -100,6 +81,22 @@ struct PathInfo {
 };
 
 }  // namespace
+
+BookmarkIndex::BookmarkIndex() {
+  for (int i = 0; i < g_Record.bookmarkCount && i < kMaxBookmarks; ++i) {
+    const int n = g_Record.bookmarks[i].node;
+    if (n < 0) continue;
+    if (byNode_.size() <= size_t(n)) byNode_.resize(size_t(n) + 1);
+    byNode_[size_t(n)].push_back(&g_Record.bookmarks[i].name);
+  }
+}
+
+const std::vector<const std::u16string*>* BookmarkIndex::Of(const RecordNode* node) const {
+  if (byNode_.empty()) return nullptr;
+  const int n = NodeIndex(g_Record, node);
+  if (n < 0 || size_t(n) >= byNode_.size() || byNode_[size_t(n)].empty()) return nullptr;
+  return &byNode_[size_t(n)];
+}
 
 // ---- Diagram, hands, comments, header, result ------------------------------------
 

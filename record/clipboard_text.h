@@ -5,10 +5,22 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct BoardState;
 struct RecordNode;
 class RecordTextFile;
+
+// g_Record's bookmark names by node, built once per text.
+class BookmarkIndex {
+public:
+  BookmarkIndex();
+  // The node's names in list order; nullptr when it has none.
+  const std::vector<const std::u16string*>* Of(const RecordNode* node) const;
+
+private:
+  std::vector<std::vector<const std::u16string*>> byNode_;
+};
 
 // ZR2 copy modes.
 enum Zr2CopyMode { kZr2WholeTree = 0, kZr2MateProblem = 1, kZr2CurrentLine = 3 };

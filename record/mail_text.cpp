@@ -70,7 +70,7 @@ void AppendMailResult(std::u16string& out, const RecordNode* nd, int n) {
 }
 
 void AppendMailMoves(std::u16string& out, const RecordNode* start,
-                     const std::vector<std::vector<const std::u16string*>>& marks) {
+                     const BookmarkIndex& marks) {
   const int cell = g_bZr2HalfWidth ? 8 : 12;
   int perLine = g_bZr2HalfWidth ? g_nZr2HalfWidthMovesPerLine : int(g_nZr2MovesPerLine);
   if (perLine < 1) perLine = 1;
@@ -118,10 +118,9 @@ void AppendMailMoves(std::u16string& out, const RecordNode* start,
         if (column > 1) endLine();
         AppendMailComment(out, nd->comment);
       }
-      const int index = NodeIndex(g_Record, nd);
-      if (index >= 0 && size_t(index) < marks.size() && !marks[size_t(index)].empty()) {
+      if (const auto* names = marks.Of(nd)) {
         if (column > 1) endLine();
-        for (const std::u16string* name : marks[size_t(index)]) {
+        for (const std::u16string* name : *names) {
           out += u'&';
           out += *name;
           out += kCrLf;
@@ -155,17 +154,9 @@ void BuildMailRecord(std::u16string& out) {
   out += kCrLf;
   const RecordNode* root = g_Record.Root();
   if (!root) return;
-  std::vector<std::vector<const std::u16string*>> marks;
-  for (int i = 0; i < g_Record.bookmarkCount && i < kMaxBookmarks; ++i) {
-    const int n = g_Record.bookmarks[i].node;
-    if (n < 0) continue;
-    if (marks.size() <= size_t(n)) marks.resize(size_t(n) + 1);
-    marks[size_t(n)].push_back(&g_Record.bookmarks[i].name);
-  }
+  const BookmarkIndex marks;
   if (root->comment) AppendMailComment(out, root->comment);
-  const int rootIndex = NodeIndex(g_Record, root);
-  if (rootIndex >= 0 && size_t(rootIndex) < marks.size() && !marks[size_t(rootIndex)].empty())
-    out += u'&' + *marks[size_t(rootIndex)].front() + kCrLf;
+  if (const auto* names = marks.Of(root)) out += u'&' + *names->front() + kCrLf;
   if (root->firstChild) AppendMailMoves(out, root->firstChild, marks);
 }
 
