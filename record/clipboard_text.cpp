@@ -678,12 +678,7 @@ int ExpandPositionTemplate(RecordTextFile& file, bool utf8, std::u16string_view 
   std::u16string text;
   ExpandTemplate(text, g_szBoardTextFormat, TemplateKind::FilePosition, recordTitle);
   AppendSideToMoveLine(text);
-  // The file turns LF into CR LF itself.
-  std::u16string lf;
-  lf.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lf += text[i];
-  file.Write(lf, utf8);
+  WriteCrLfText(file, text, utf8);
   return file.Failed() ? 2 : 0;
 }
 

@@ -310,12 +310,7 @@ namespace {
 int WriteCp932File(std::u16string_view path, const std::u16string& text) {
   RecordTextFile file;
   if (!file.Open(path, false)) return -1;
-  // The file makes CR LF of each LF itself.
-  std::u16string lf;
-  lf.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lf += text[i];
-  file.Write(lf, false);
+  WriteCrLfText(file, text, false);
   int result = file.Failed() ? 2 : 0;
   if (file.Close() != 0) result = 2;
   return result;

@@ -180,6 +180,14 @@ int WriteRecordText(bool utf8, RecordTextFile& file, const char16_t* format, ...
   return n;
 }
 
+int WriteCrLfText(RecordTextFile& file, std::u16string_view text, bool utf8) {
+  std::u16string lf;
+  lf.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lf += text[i];
+  return file.Write(lf, utf8);
+}
+
 // ---- Small pieces -------------------------------------------------------------
 
 namespace {

@@ -99,6 +99,10 @@ private:
 // converted to code page 932. The number of bytes written, negative on failure.
 int WriteRecordText(bool utf8, RecordTextFile& file, const char16_t* format, ...);
 
+// Text built with CR LF line ends (the clipboard's form) written to the
+// file, which makes its own CR of each LF. The number of bytes written, or -1.
+int WriteCrLfText(RecordTextFile& file, std::u16string_view text, bool utf8);
+
 // The whole record in ZRF to a new file at path. 0 written (the change
 // counter becomes 0); -1 the file cannot be created; 2 a write failed (the
 // change counter stays as it was).
