@@ -170,11 +170,7 @@ void AppendHeaderLines(std::u16string& text) {
 }
 
 void AppendResultLine(const RecordNode* node, int n, std::u16string& text) {
-  const std::u16string line = FormatResultLine(node, n);
-  for (char16_t c : line) {
-    if (c == u'\n') text += u'\r';
-    text += c;
-  }
+  AppendWithCrLf(text, FormatResultLine(node, n));
 }
 
 // ---- ZRF ------------------------------------------------------------------------

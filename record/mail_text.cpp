@@ -21,19 +21,6 @@ const std::u16string& PlayerName(bool first) {
   return first ? g_Record.header.firstPlayer : g_Record.header.secondPlayer;
 }
 
-// Text as stored, each line break (LF, CR or CR LF) as CR LF.
-void AppendWithCrLf(std::u16string& out, std::u16string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      out += kCrLf;
-    } else {
-      out += c;
-    }
-  }
-}
-
 // The date part of a stored date: up to the first blank or "(".
 std::u16string_view DateOnly(std::u16string_view v) {
   const size_t cut = v.find_first_of(u" (");

@@ -556,6 +556,18 @@ bool WriteFileBytes(std::u16string_view path, std::string_view bytes) {
   return WriteFileAtomically(path, bytes);
 }
 
+void AppendWithCrLf(std::u16string& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      out += u"\r\n";
+    } else {
+      out += c;
+    }
+  }
+}
+
 std::vector<std::u16string> SplitLines(std::u16string_view text) {
   std::vector<std::u16string> lines;
   size_t start = 0;

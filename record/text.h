@@ -138,6 +138,9 @@ bool WriteFileBytes(std::u16string_view path, std::string_view bytes);
 // A final line end does not produce an extra empty line.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
+// Appends text with each line end (CR LF, LF or a lone CR) as CR LF.
+void AppendWithCrLf(std::u16string& out, std::u16string_view text);
+
 enum class TextEncoding { Utf8, Ansi };
 
 // Reads a text file line by line, whatever the mixture of CR LF and LF.
