@@ -234,10 +234,6 @@ void ExpandDiagramTemplate(std::u16string& out, const MailNames& names) {
 
 }  // namespace
 
-void ExpandMailDiagram(std::u16string& out, const MailNames& names) {
-  ExpandDiagramTemplate(out, names);
-}
-
 void ExpandSendMailTemplate(std::u16string& out, std::u16string_view tmpl, bool withRecord,
                             const MailNames& names) {
   RefreshDateAndTime();

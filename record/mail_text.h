@@ -19,8 +19,6 @@ void ExpandSendMailTemplate(std::u16string& out, std::u16string_view tmpl, bool 
                             const MailNames& names);
 // The whole record in mail form (code %k).
 void BuildMailRecord(std::u16string& out);
-// The position template 盤面書式 in mail form (code %d).
-void ExpandMailDiagram(std::u16string& out, const MailNames& names);
 
 // RFC 6068 percent-encoding: UTF-8, everything outside the unreserved set
 // encoded. keepAddressChars keeps "@" and "," of an address list.
