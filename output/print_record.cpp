@@ -117,7 +117,7 @@ void AddMoveLines(std::vector<std::u16string>& out) {
 }  // namespace
 
 std::u16string FormatPrintResultLine(int endCode, int n, bool moverIsFirst) {
-  const bool handicap = g_StartBoard.handicap != kHandicapEven;
+  const bool handicap = IsHandicapGame(g_StartBoard);
   auto letter = [&](bool first) -> const char16_t* {
     return handicap ? (first ? u"下" : u"上") : (first ? u"先" : u"後");
   };
@@ -140,7 +140,7 @@ std::u16string FormatPrintResultLine(int endCode, int n, bool moverIsFirst) {
 std::vector<std::u16string> BuildPrintRecordLines(bool withHeader) {
   std::vector<std::u16string> out;
   const RecordHeader& h = g_Record.header;
-  const bool handicap = g_StartBoard.handicap != kHandicapEven;
+  const bool handicap = IsHandicapGame(g_StartBoard);
   if (withHeader) AddHeaderLines(out);
   if (handicap) out.push_back(u"手合割：" + TrimmedHandicapName(g_StartBoard.handicap));
   if (withHeader) {

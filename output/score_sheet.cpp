@@ -59,7 +59,7 @@ bool TakesSlot(const RecordNode* node) {
          node->seconds >= 60;
 }
 
-bool IsHandicap() { return g_StartBoard.handicap != kHandicapEven; }
+bool IsHandicap() { return IsHandicapGame(g_StartBoard); }
 
 const char16_t* SideLetter(bool first) {
   return IsHandicap() ? (first ? u"下" : u"上") : (first ? u"先" : u"後");
@@ -232,10 +232,7 @@ void DrawHeaderBoxes(Sheet& sh, const MainLine& line) {
   CellText(sh, kMoveCell, 37.5, 7.5, h.endTime);
   CellText(sh, 90, 37.5, 7.5, u"夕休　　　時　分～　　　時　分");
   CellText(sh, 0, 45, 7.5, u"手　合　割");
-  if (IsHandicap()) {
-    std::u16string name = g_HandicapNames[std::clamp(g_StartBoard.handicap, 0, kHandicapCount - 1)];
-    CellText(sh, kMoveCell, 45, 7.5, name);
-  }
+  if (IsHandicap()) CellText(sh, kMoveCell, 45, 7.5, HandicapName(g_StartBoard.handicap));
   CellText(sh, 52, 45, 7.5, u"持　時　間");
   CellText(sh, 72, 45, 7.5, h.timeLimit);
   CellText(sh, 0, 52.5, 7.5, u"消 費 時 間");
