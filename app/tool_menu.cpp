@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -90,18 +89,8 @@ CToolMenuDlg::CToolMenuDlg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   for (const char16_t* help : {u"%K   棋譜ファイルフルパス", u"%N  手数", u"%D  NARVO.EXE のパス(/付き)"})
     layout->addWidget(new QLabel(T(help), this));
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(T(u"キャンセル"), this);
-  cancel->setAutoDefault(false);
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  layout->addLayout(row);
+  layout->addLayout(OkCancelRow(this));
 
-  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
   connect(entry_, &QComboBox::currentIndexChanged, this, [this](int index) {
     m_nEntry = index < 0 ? 0 : index;
@@ -148,11 +137,11 @@ void CToolMenuDlg::Browse() {
   }
 }
 
-void CToolMenuDlg::OnOK() {
+void CToolMenuDlg::accept() {
   for (int i = 0; i < kToolEntryCount; ++i)
     for (std::u16string* s : {&m_szMenu[i], &m_szCommand[i], &m_szArgs[i]})
       if (s->size() > kMaxToolText) s->resize(kMaxToolText);
-  accept();
+  QDialog::accept();
 }
 
 void EditToolMenu() {

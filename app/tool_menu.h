@@ -37,12 +37,14 @@ public:
   // The browse button's work: the file dialog, the program field set on OK.
   void Browse();
 
+  // OK: the texts are cut to their capacity first.
+  void accept() override;
+
 protected:
   void showEvent(QShowEvent* event) override;
 
 private:
   void LoadEntry();
-  void OnOK();
   QComboBox* entry_;
   QLineEdit* menu_;
   QLineEdit* command_;
