@@ -58,11 +58,6 @@ void AppendZrfMoveLine(std::u16string& text, int k, const RecordNode* nd, int pr
   text += alt ? u")+\r\n" : u")\r\n";
 }
 
-struct Pending {
-  const RecordNode* node;
-  int n;
-};
-
 // Per move number of the path being walked: destination and the mover's
 // running total, so no time is summed twice.
 struct PathInfo {
@@ -179,33 +174,15 @@ namespace {
 
 void AppendZrfBranch(std::u16string& text, const RecordNode* node, int n, const BookmarkIndex& marks) {
   PathInfo path;
-  // Depth first without recursion: each alternative waits until the line it
-  // leaves is written, the deepest first.
-  std::vector<Pending> stack{{node, n}};
-  bool first = true;
-  while (!stack.empty()) {
-    const Pending p = stack.back();
-    stack.pop_back();
-    if (!first) AppendF(text, u"\r\n変化：%d手\r\n", p.n);
-    first = false;
-    const RecordNode* nd = p.node;
-    int k = p.n;
-    while (nd) {
-      const int64_t cum = nd->seconds + path.CumBefore(k);
-      const bool alt = nd->nextSibling != nullptr;
-      AppendZrfMoveLine(text, k, nd, path.PrevTo(k), cum, alt);
-      path.Set(k, nd->to, cum);
-      AppendNodeNotes(nd, marks, text);
-      if (alt) stack.push_back({nd->nextSibling, k});
-      if (nd->firstChild) {
-        nd = nd->firstChild;
-        ++k;
-      } else {
-        AppendResultLine(nd, k, text);
-        nd = nullptr;
-      }
-    }
-  }
+  WalkRecordLines(
+      node, n, [&](int k) { AppendF(text, u"\r\n変化：%d手\r\n", k); },
+      [&](const RecordNode* nd, int k) {
+        const int64_t cum = nd->seconds + path.CumBefore(k);
+        AppendZrfMoveLine(text, k, nd, path.PrevTo(k), cum, nd->nextSibling != nullptr);
+        path.Set(k, nd->to, cum);
+        AppendNodeNotes(nd, marks, text);
+      },
+      [&](const RecordNode* nd, int k) { AppendResultLine(nd, k, text); });
 }
 
 }  // namespace
@@ -309,60 +286,49 @@ void AppendZr2Branch(std::u16string& text, const RecordNode* node, int n, int mo
   const bool mate = mode == kZr2MateProblem;
   Zr2Line line{text, g_bZr2HalfWidth ? 8 : 12, Zr2PerLine()};
   PathInfo path;
-  std::vector<Pending> stack{{node, n}};
-  bool first = true;
-  while (!stack.empty()) {
-    const Pending p = stack.back();
-    stack.pop_back();
-    if (!first) {
-      AppendF(text, u"\r\n変化：%d手\r\n", p.n);
-      line.width = 0;
-      line.column = 1;
+  auto newLine = [&] {
+    line.width = 0;
+    line.column = 1;
+  };
+  auto onNode = [&](const RecordNode* nd, int k) {
+    const int prevTo = path.PrevTo(k);
+    path.Set(k, nd->to, 0);
+    const bool shown = IsBoardMoveNode(*nd) || nd->comment;
+    if (shown) {
+      if (!mate) line.Fill();
+      const std::u16string move = FormatZr2Move(mode, nd, prevTo);
+      text += move;
+      line.width += DisplayWidth(move);
+      if (mate) {
+        text += u'、';
+        line.width += 1;
+      }
+      if (++line.column > line.perLine) line.End();
     }
-    first = false;
-    const RecordNode* nd = p.node;
-    int k = p.n;
-    while (nd) {
-      const int prevTo = path.PrevTo(k);
-      path.Set(k, nd->to, 0);
-      const bool shown = IsBoardMoveNode(*nd) || nd->comment;
-      if (shown) {
-        if (!mate) line.Fill();
-        const std::u16string move = FormatZr2Move(mode, nd, prevTo);
-        text += move;
-        line.width += DisplayWidth(move);
-        if (mate) {
-          text += u'、';
-          line.width += 1;
-        }
-        if (++line.column > line.perLine) line.End();
-      }
-      if (nd->comment) {
-        if (line.column > 1) text += kCrLf;
-        AppendCommentLines(nd->comment, text);
-        line.width = 0;
-        line.column = 1;
-      }
-      const auto* names = mate ? nullptr : marks.Of(nd);
-      if (names) {
-        if (line.column > 1) text += kCrLf;
-        AppendBookmarkLine(*names->front(), text);
-        line.width = 0;
-        line.column = 1;
-      }
-      if (!shown && line.column != 1) line.End();
-      if (nd->nextSibling) stack.push_back({nd->nextSibling, k});
-      if (nd->firstChild) {
-        nd = nd->firstChild;
-        ++k;
-      } else {
+    if (nd->comment) {
+      if (line.column > 1) text += kCrLf;
+      AppendCommentLines(nd->comment, text);
+      newLine();
+    }
+    const auto* names = mate ? nullptr : marks.Of(nd);
+    if (names) {
+      if (line.column > 1) text += kCrLf;
+      AppendBookmarkLine(*names->front(), text);
+      newLine();
+    }
+    if (!shown && line.column != 1) line.End();
+  };
+  WalkRecordLines(
+      node, n,
+      [&](int k) {
+        AppendF(text, u"\r\n変化：%d手\r\n", k);
+        newLine();
+      },
+      onNode,
+      [&](const RecordNode* nd, int k) {
         AppendResultLine(nd, k, text);
-        line.width = 0;
-        line.column = 1;
-        nd = nullptr;
-      }
-    }
-  }
+        newLine();
+      });
 }
 
 void AppendZr2CurrentLine(std::u16string& text, const BookmarkIndex& marks) {

@@ -7,8 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "record/record.h"
+
 struct BoardState;
-struct RecordNode;
 class RecordTextFile;
 
 // g_Record's bookmark names by node, built once per text.
@@ -21,6 +22,33 @@ public:
 private:
   std::vector<std::vector<const std::u16string*>> byNode_;
 };
+
+// The lines of play from node (move number n) in the order the record texts
+// write them: each line to its end, then every alternative met on the way,
+// the deepest first. onBranch(n) comes before each line but the first,
+// onNode(node, k) for every node and onEnd(node, k) at the end of each line.
+// No recursion, so a line may be as long as the pool.
+template <class Branch, class Node, class End>
+void WalkRecordLines(const RecordNode* node, int n, Branch onBranch, Node onNode, End onEnd) {
+  struct Pending {
+    const RecordNode* node;
+    int n;
+  };
+  std::vector<Pending> stack{{node, n}};
+  bool first = true;
+  while (!stack.empty()) {
+    const Pending p = stack.back();
+    stack.pop_back();
+    if (!first) onBranch(p.n);
+    first = false;
+    int k = p.n;
+    for (const RecordNode* nd = p.node; nd; nd = nd->firstChild, ++k) {
+      onNode(nd, k);
+      if (nd->nextSibling) stack.push_back({nd->nextSibling, k});
+      if (!nd->firstChild) onEnd(nd, k);
+    }
+  }
+}
 
 // ZR2 copy modes.
 enum Zr2CopyMode { kZr2WholeTree = 0, kZr2MateProblem = 1, kZr2CurrentLine = 3 };

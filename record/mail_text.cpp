@@ -61,69 +61,51 @@ void AppendMailMoves(std::u16string& out, const RecordNode* start,
   const int cell = g_bZr2HalfWidth ? 8 : 12;
   int perLine = g_bZr2HalfWidth ? g_nZr2HalfWidthMovesPerLine : int(g_nZr2MovesPerLine);
   if (perLine < 1) perLine = 1;
-  struct Pending {
-    const RecordNode* node;
-    int n;
-  };
   std::vector<int> toAt{0};  // destination per move number on the walked line
-  std::vector<Pending> stack{{start, 1}};
-  bool first = true;
   int width = 0, column = 1;
   auto endLine = [&] {
     out += kCrLf;
     width = 0;
     column = 1;
   };
-  while (!stack.empty()) {
-    const Pending p = stack.back();
-    stack.pop_back();
-    if (!first) {
-      out += FormatU16(u"\r\n変化：%d手\r\n", p.n);
-      width = 0;
-      column = 1;
+  auto onNode = [&](const RecordNode* nd, int k) {
+    if (toAt.size() <= size_t(k)) toAt.resize(size_t(k) + 1, 0);
+    const int prevTo = toAt[size_t(k - 1)];
+    toAt[size_t(k)] = nd->to;
+    if (IsBoardMoveNode(*nd)) {
+      // Columns line up by display width, as in the ZR2 texts.
+      const int target = (column - 1) * cell;
+      if (width < target) {
+        out.append(size_t(target - width), u' ');
+        width = target;
+      }
+      const std::u16string move = Zr2MoveText(nd, prevTo);
+      out += move;
+      width += DisplayWidth(move);
+      if (++column > perLine) endLine();
     }
-    first = false;
-    const RecordNode* nd = p.node;
-    int k = p.n;
-    while (nd) {
-      if (toAt.size() <= size_t(k)) toAt.resize(size_t(k) + 1, 0);
-      const int prevTo = toAt[size_t(k - 1)];
-      toAt[size_t(k)] = nd->to;
-      if (IsBoardMoveNode(*nd)) {
-        // Columns line up by display width, as in the ZR2 texts.
-        const int target = (column - 1) * cell;
-        if (width < target) {
-          out.append(size_t(target - width), u' ');
-          width = target;
-        }
-        const std::u16string move = Zr2MoveText(nd, prevTo);
-        out += move;
-        width += DisplayWidth(move);
-        if (++column > perLine) endLine();
-      }
-      if (nd->comment) {
-        if (column > 1) endLine();
-        AppendMailComment(out, nd->comment);
-      }
-      if (const auto* names = marks.Of(nd)) {
-        if (column > 1) endLine();
-        for (const std::u16string* name : *names) {
-          out += u'&';
-          out += *name;
-          out += kCrLf;
-        }
-      }
-      if (IsEndNode(*nd) && column > 1) endLine();
-      if (nd->nextSibling) stack.push_back({nd->nextSibling, k});
-      if (nd->firstChild) {
-        nd = nd->firstChild;
-        ++k;
-      } else {
-        AppendMailResult(out, nd, k);
-        nd = nullptr;
+    if (nd->comment) {
+      if (column > 1) endLine();
+      AppendMailComment(out, nd->comment);
+    }
+    if (const auto* names = marks.Of(nd)) {
+      if (column > 1) endLine();
+      for (const std::u16string* name : *names) {
+        out += u'&';
+        out += *name;
+        out += kCrLf;
       }
     }
-  }
+    if (IsEndNode(*nd) && column > 1) endLine();
+  };
+  WalkRecordLines(
+      start, 1,
+      [&](int n) {
+        out += FormatU16(u"\r\n変化：%d手\r\n", n);
+        width = 0;
+        column = 1;
+      },
+      onNode, [&](const RecordNode* nd, int k) { AppendMailResult(out, nd, k); });
 }
 
 }  // namespace
