@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,23 +11,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/file_commands.h"
 #include "settings/env.h"
+#include "view/narvo_view.h"
 
 namespace {
 
 constexpr int kMaxPieceFileChars = 1023;
 // ".BMP", ".bmp" and any other case alike: file types are told without
 // regard to case.
-const QString kBitmapFilter = QStringLiteral("BITMAP(*.[Bb][Mm][Pp])");
-
-std::u16string QtOpenFileName(QWidget* parent, const QString& title, const QString& folder,
-                              const QString& filter) {
-  QFileDialog dialog(parent, title, folder, filter);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first().toStdU16String();
-}
+constexpr char16_t kBitmapPatterns[] = u"*.[Bb][Mm][Pp]";
 
 QComboBox* MakeList(QWidget* parent, std::initializer_list<const char16_t*> items) {
   auto* combo = new QComboBox(parent);
@@ -37,8 +29,6 @@ QComboBox* MakeList(QWidget* parent, std::initializer_list<const char16_t*> item
 }
 
 }  // namespace
-
-CPieceDlg::OpenFileFunction CPieceDlg::s_pGetOpenFileName = QtOpenFileName;
 
 CPieceDlg::CPieceDlg(QWidget* parent) : CDataDialog(parent) {
   setWindowTitle(QStringLiteral("盤・駒の設定"));
@@ -109,7 +99,10 @@ QString CPieceDlg::BrowseFolder() {
 }
 
 void CPieceDlg::OnBrowse() {
-  std::u16string chosen = s_pGetOpenFileName(this, QStringLiteral("外部駒ファイルの設定"), BrowseFolder(),
-                                             kBitmapFilter);
-  if (!chosen.empty()) m_file->setText(QString::fromStdU16String(chosen));
+  FileDialogRequest r;
+  r.title = u"外部駒ファイルの設定";
+  r.folder = BrowseFolder().toStdU16String();
+  r.filters = {{u"BITMAP", kBitmapPatterns}};
+  if (RunFileDialog(g_pView, r).answer == 1 && !r.fileName.empty())
+    m_file->setText(QString::fromStdU16String(r.fileName));
 }

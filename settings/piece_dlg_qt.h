@@ -29,12 +29,6 @@ public:
   QPushButton* BrowseButton() const { return m_browse; }
   QLineEdit* FileEdit() const { return m_file; }
 
-  // The file chooser behind 参照: given the title, the folder to start in and
-  // the filter, the chosen path or empty. Tests put their own answer here.
-  using OpenFileFunction = std::u16string (*)(QWidget* parent, const QString& title,
-                                               const QString& folder, const QString& filter);
-  static OpenFileFunction s_pGetOpenFileName;
-
   // The folder 参照 starts in: the stored 駒BMP cut at its last slash.
   static QString BrowseFolder();
 

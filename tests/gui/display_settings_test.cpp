@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
@@ -406,14 +407,13 @@ TEST_F(BoardPieceTest, FacesChangeTheGrain) {
 TEST(PieceDialog, EnableRulesAndBrowse) {
   EnsureQtApp();
   ResetEnvDefaults();
-  static QString folderAsked, titleAsked;
-  CPieceDlg::OpenFileFunction saved = CPieceDlg::s_pGetOpenFileName;
-  CPieceDlg::s_pGetOpenFileName = [](QWidget*, const QString& title, const QString& folder,
-                                     const QString&) -> std::u16string {
-    titleAsked = title;
-    folderAsked = folder;
-    return u"/home/u/my pieces/KOMA.BMP";
-  };
+  std::u16string folderAsked, titleAsked;
+  FileDialogFunction saved = SetFileDialog([&](CNarvoView*, FileDialogRequest& r) {
+    titleAsked = r.title;
+    folderAsked = r.folder;
+    r.fileName = u"/home/u/my pieces/KOMA.BMP";
+    return FileDialogResult{1, 0};
+  });
   g_szPieceBmpFile = u"/home/u/pieces/old.bmp";
   CPieceDlg dlg;
   dlg.m_nPieceSet = 2;
@@ -426,8 +426,8 @@ TEST(PieceDialog, EnableRulesAndBrowse) {
   EXPECT_TRUE(dlg.FileEdit()->isEnabled());
 
   dlg.BrowseButton()->click();
-  EXPECT_EQ(titleAsked, QStringLiteral("外部駒ファイルの設定"));
-  EXPECT_EQ(folderAsked, QStringLiteral("/home/u/pieces"));
+  EXPECT_EQ(titleAsked, u"外部駒ファイルの設定");
+  EXPECT_EQ(folderAsked, u"/home/u/pieces");
   EXPECT_EQ(dlg.FileEdit()->text(), QStringLiteral("/home/u/my pieces/KOMA.BMP"));
 
   dlg.ExternalCheck()->setChecked(false);
@@ -437,7 +437,7 @@ TEST(PieceDialog, EnableRulesAndBrowse) {
   ASSERT_TRUE(dlg.UpdateData(true));
   EXPECT_EQ(dlg.m_bExternal, 0);
   EXPECT_EQ(dlg.m_strPieceFile, u"/home/u/my pieces/KOMA.BMP");
-  CPieceDlg::s_pGetOpenFileName = saved;
+  SetFileDialog(saved);
 }
 
 }  // namespace
