@@ -25,12 +25,7 @@ std::u16string Snapshot() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    InitSquareTables();
-    InstallMoveNotation();
-    return InitRecordPool(g_Record, 400) == 0;
-  }();
-  if (!ready || size == 0) return 0;
+  if (!RecordFuzzReady() || size == 0) return 0;
   ResetEnvDefaults();
   const bool merge = data[0] & 1;
   g_bCheckRules = (data[0] >> 1) & 1;

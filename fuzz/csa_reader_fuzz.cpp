@@ -53,12 +53,7 @@ std::string Write() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    InitSquareTables();
-    InstallMoveNotation();
-    return InitRecordPool(g_Record, 400) == 0;
-  }();
-  if (!ready || size == 0) return 0;
+  if (!RecordFuzzReady() || size == 0) return 0;
   // The first byte picks the rule checking the moves are read with.
   ResetEnvDefaults();
   g_bCheckRules = data[0] & 1;

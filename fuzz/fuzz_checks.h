@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "record/board.h"
+#include "record/notation.h"
+#include "record/record.h"
 
 inline void Check(bool ok, const char* what) {
   if (ok) return;
@@ -21,4 +23,15 @@ inline bool SoundBoard(const BoardState& b) {
     if (id && b.squareOfId[id] != sq) return false;
   }
   return true;
+}
+
+// The tables, the move notation and a small record pool, set up once for the
+// targets that read records; false when the pool cannot be had.
+inline bool RecordFuzzReady() {
+  static const bool ready = [] {
+    InitSquareTables();
+    InstallMoveNotation();
+    return InitRecordPool(g_Record, 400) == 0;
+  }();
+  return ready;
 }

@@ -56,12 +56,7 @@ std::string Dump() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    InitSquareTables();
-    InstallMoveNotation();
-    return InitRecordPool(g_Record, 400) == 0;
-  }();
-  if (!ready || size == 0) return 0;
+  if (!RecordFuzzReady() || size == 0) return 0;
   // The first byte picks the caller's guess and the settings the reader and
   // the writers consult.
   const uint8_t flags = data[0];
