@@ -116,8 +116,6 @@ SaveChoiceFunction& SaveChoiceSlot() {
   return slot;
 }
 
-bool IsNamedTitle() { return !g_szRecordTitle.empty() && g_szRecordTitle != g_szUntitled; }
-
 std::u16string FolderWithoutSlash(const std::u16string& folder) {
   if (folder.size() > 1 && folder.back() == u'/') return folder.substr(0, folder.size() - 1);
   return folder;
@@ -291,6 +289,8 @@ int SaveRecordAs(std::u16string& path, int index, bool& again) {
 }
 
 }  // namespace
+
+bool IsNamedTitle() { return !g_szRecordTitle.empty() && g_szRecordTitle != g_szUntitled; }
 
 FileDialogResult RunFileDialog(CNarvoView* view, FileDialogRequest& request) {
   return DialogSlot()(view, request);

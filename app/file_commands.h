@@ -63,6 +63,8 @@ int GetCurrentFileType();
 // The error box of a record that cannot be opened: "not there" or "cannot
 // be read", whichever holds for the path.
 void ReportUnreadableRecord(const std::u16string& path);
+// The record has a title of its own (not empty, not the untitled name).
+bool IsNamedTitle();
 // The current file's record did not read whole (a reader error after part of
 // it): Save goes to Save As, so that the file is not replaced by the part.
 // Cleared whenever the current file changes.

@@ -42,8 +42,6 @@ void MakeUnnamed() {
   g_szRecordFilePath = g_szUntitled;
 }
 
-bool IsUnnamed() { return g_szRecordTitle.empty() || g_szRecordTitle == g_szUntitled; }
-
 std::u16string TodayAndNow() { return FormatToday() + u" " + FormatNowTime(); }
 
 bool FileExists(const std::u16string& path) {
@@ -78,7 +76,7 @@ void SaveResumedGame(CNarvoView* view) {
 
 void OfferSave(CNarvoView* view) {
   if (g_Record.changeCount == 0) return;
-  if (!IsUnnamed()) {
+  if (IsNamedTitle()) {
     SaveRecordViaDialog(view);
     return;
   }
