@@ -28,6 +28,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/move_list_wnd.h"
@@ -116,9 +117,64 @@ SaveChoiceFunction& SaveChoiceSlot() {
   return slot;
 }
 
-std::u16string FolderWithoutSlash(const std::u16string& folder) {
-  if (folder.size() > 1 && folder.back() == u'/') return folder.substr(0, folder.size() - 1);
+// The folder a dialog opens in: the setting's, else the documents folder.
+std::u16string FolderWithoutSlash(const std::u16string& setting) {
+  std::u16string folder = FolderOrDocuments(setting);
+  if (folder.size() > 1 && folder.back() == u'/') folder.pop_back();
   return folder;
+}
+
+// What the current file looked like when it was last read or saved, so that
+// a save notices when another program (or another copy of this one) changed
+// it in between.
+struct FileStamp {
+  std::u16string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  struct timespec modified = {};
+};
+FileStamp g_currentStamp;
+
+bool StatPath(const std::u16string& path, struct stat& st) {
+  return !path.empty() && ::stat(PathToNative(path).c_str(), &st) == 0;
+}
+
+void StampCurrentFile() {
+  struct stat st;
+  if (!StatPath(g_szRecordFilePath, st)) {
+    g_currentStamp = {};
+    return;
+  }
+  g_currentStamp = {g_szRecordFilePath, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+bool IsCurrentFile(const std::u16string& path) {
+  if (path == g_szRecordFilePath) return true;
+  struct stat a, b;
+  return StatPath(path, a) && StatPath(g_szRecordFilePath, b) && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool ChangedSinceStamp(const std::u16string& path) {
+  struct stat st;
+  if (g_currentStamp.path.empty() || !StatPath(path, st)) return false;
+  return st.st_dev != g_currentStamp.device || st.st_ino != g_currentStamp.inode ||
+         st.st_size != g_currentStamp.size || st.st_mtim.tv_sec != g_currentStamp.modified.tv_sec ||
+         st.st_mtim.tv_nsec != g_currentStamp.modified.tv_nsec;
+}
+
+// The one check before a save writes a record file: another file of that
+// name is replaced only when the user says so, and the current file only
+// when nobody changed it since it was read or saved (or the user says so).
+bool MayWriteOver(const std::u16string& target) {
+  if (IsCurrentFile(target)) {
+    return !ChangedSinceStamp(target) ||
+           ShowMessage(FormatU16(u"ファイル(%s)は他で変更されています。上書きしますか？", target.c_str()),
+                       kMbYesNo | kMbIconQuestion, u"棋譜保存") == kIdYes;
+  }
+  return !PathExists(target) ||
+         ShowMessage(FormatU16(u"同名の棋譜(%s)があります。書き換えますか？", target.c_str()),
+                     kMbYesNo | kMbIconQuestion, u"棋譜保存") == kIdYes;
 }
 
 // The part of a path after its last "/".
@@ -134,12 +190,6 @@ bool HasDotInName(const std::u16string& path) {
 // The type of a path's name: the lower-cased text after its last dot.
 std::u16string TypeOf(const std::u16string& path) { return FileExtensionLower(NamePart(path)); }
 
-bool FileCanBeRead(const std::u16string& path) {
-  std::FILE* f = std::fopen(PathToNative(path).c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
 
 // ".zrf" <-> ".dovu" and ".zr2" <-> ".zr2u" by 棋譜保存UTF8 and 棋譜名dovu.
 std::u16string ApplyEncodingToName(const std::u16string& path) {
@@ -208,7 +258,7 @@ int WalkToNode(int target, RecordNode* root) {
 int SavePositionAs(std::u16string& path, int index, bool& again) {
   const char16_t* ext = index == 4 ? u"bod" : u"txt";
   if (!HasDotInName(path) || TypeOf(path) != ext) path += std::u16string(u".") + ext;
-  if (FileCanBeRead(path) &&
+  if (PathExists(path) &&
       ShowMessage(FormatU16(u"同名の局面(%s)があります。書き換えますか？", path.c_str()),
                   kMbYesNo | kMbIconQuestion, u"局面保存") != kIdYes) {
     again = true;
@@ -226,6 +276,7 @@ int SavePositionAs(std::u16string& path, int index, bool& again) {
   if (GetLineLength(g_Record) == 0) {
     SetCurrentFileName(path);
     SetRecordFolder(path);
+    StampCurrentFile();
     g_Record.changeCount = 0;
     UpdateMainTitle();
   }
@@ -250,7 +301,7 @@ int SaveRecordAs(std::u16string& path, int index, bool& again) {
     path += defaultExt;
   }
   path = ApplyEncodingToName(path);
-  if (FileCanBeRead(path) &&
+  if (PathExists(path) &&
       ShowMessage(FormatU16(u"同名の棋譜(%s)があります。書き換えますか？", path.c_str()),
                   kMbYesNo | kMbIconQuestion, u"棋譜保存") != kIdYes) {
     again = true;
@@ -283,6 +334,7 @@ int SaveRecordAs(std::u16string& path, int index, bool& again) {
   if (index != 5) SetDocumentPath(path);
   SetCurrentFileName(path);
   SetRecordFolder(path);
+  StampCurrentFile();
   ClearDocumentModified();
   UpdateMainTitle();
   return 0;
@@ -293,6 +345,8 @@ int SaveRecordAs(std::u16string& path, int index, bool& again) {
 bool IsNamedTitle() { return !g_szRecordTitle.empty() && g_szRecordTitle != g_szUntitled; }
 
 FileDialogResult RunFileDialog(CNarvoView* view, FileDialogRequest& request) {
+  // A dialog never starts in the folder the program was started from.
+  if (request.folder.empty()) request.folder = FolderWithoutSlash(u"");
   return DialogSlot()(view, request);
 }
 
@@ -367,6 +421,7 @@ int g_bRecordReadPartly = 0;
 
 void SetCurrentFileName(const std::u16string& path) {
   g_bRecordReadPartly = 0;
+  g_currentStamp = {};
   g_szRecordFilePath = path;
   CutToCapacity(g_szRecordFilePath, kEnvPathCapacity);
   g_szRecordFileName = NamePart(g_szRecordFilePath);
@@ -417,6 +472,7 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
   if (result != -1) {
     SetCurrentFileName(path);
     SetRecordFolder(path);
+    StampCurrentFile();
     // What was read is shown under the file's name, but a save must not put
     // the part in place of the whole.
     g_bRecordReadPartly = result != 0;
@@ -481,7 +537,7 @@ int OpenFileWithDialog(CNarvoView* view) {
   r.title = u"棋譜・局面ファイルの読み込み";
   r.filters = OpenFileFilters();
   r.defaultExt = r.filterIndex == 2 ? u"ZR2" : r.filterIndex == 3 ? u"BOD" : u"ZRF";
-  FileDialogResult answer = DialogSlot()(view, r);
+  FileDialogResult answer = RunFileDialog(view, r);
   if (answer.answer == 0) return 0;
   if (answer.answer < 0) {
     ShowMessage(FormatU16(u"GetOpenFileName でエラー #%ld が発生しました", answer.errorCode),
@@ -525,10 +581,14 @@ int BackupRecordFile(const std::u16string& path) {
   return 0;
 }
 
-int SaveFileAs(CNarvoView* view) {
+int SaveFileAs(CNarvoView* view) { return SaveFileAsNamed(view, {}); }
+
+int SaveFileAsNamed(CNarvoView* view, const std::u16string& proposed) {
   FileDialogRequest r;
   r.save = true;
-  if (IsNamedTitle()) {
+  if (!proposed.empty()) {
+    r.fileName = proposed;
+  } else if (IsNamedTitle()) {
     r.fileName = g_szRecordTitle;
   } else {
     r.fileName = g_pBuildAutoFileName ? g_pBuildAutoFileName() : std::u16string();
@@ -557,7 +617,7 @@ int SaveFileAs(CNarvoView* view) {
   r.title = u"棋譜・局面ファイルの保存";
   r.filters = SaveFileFilters();
   for (;;) {
-    FileDialogResult answer = DialogSlot()(view, r);
+    FileDialogResult answer = RunFileDialog(view, r);
     if (answer.answer == 0) return -1;
     if (answer.answer < 0) {
       if (answer.errorCode == 0x3002)
@@ -587,7 +647,11 @@ int SaveFileOverwrite(CNarvoView* view) {
   if (!IsNamedTitle() || g_szRecordFileName.empty() || g_szRecordFileName == g_szUntitled ||
       !HasDotInName(g_szRecordFileName) || kind < 0 || g_bRecordReadPartly)
     return SaveFileAs(view);
-  if (g_szRecordFilePath.empty()) g_szRecordFilePath = g_szRecordFolder + g_szRecordFileName;
+  if (g_szRecordFilePath.empty()) g_szRecordFilePath = FolderOrDocuments(g_szRecordFolder) + g_szRecordFileName;
+
+  // The file written: the current one, or its name in the other encoding.
+  const std::u16string path = kind <= 1 ? ApplyEncodingToName(g_szRecordFilePath) : g_szRecordFilePath;
+  if (!MayWriteOver(path)) return SaveFileAsNamed(view, g_szRecordTitle);
 
   int result;
   if (kind == 2) {
@@ -598,6 +662,7 @@ int SaveFileOverwrite(CNarvoView* view) {
                   kMbOk | kMbIconError);
     } else {
       ShowStatus(FormatU16(u"局面ファイル(%s)を出力しました。", g_szRecordFilePath.c_str()));
+      StampCurrentFile();
       g_Record.changeCount = 0;
       ClearDocumentModified();
     }
@@ -606,14 +671,11 @@ int SaveFileOverwrite(CNarvoView* view) {
     return result == 0 ? 0 : -1;
   }
 
-  if (kind <= 1) {
-    std::u16string name = ApplyEncodingToName(g_szRecordFileName);
-    std::u16string path = ApplyEncodingToName(g_szRecordFilePath);
-    if (name != g_szRecordFileName || path != g_szRecordFilePath) {
-      g_szRecordFileName = name;
-      g_szRecordFilePath = path;
-      SetDocumentPath(path);
-    }
+  if (path != g_szRecordFilePath) {
+    g_szRecordFileName = ApplyEncodingToName(g_szRecordFileName);
+    g_szRecordFilePath = path;
+    g_currentStamp = {};
+    SetDocumentPath(path);
   }
   {
     WaitCursor wait;
@@ -629,6 +691,7 @@ int SaveFileOverwrite(CNarvoView* view) {
     ShowMessage(FormatU16(u"棋譜保存エラー(%s)", g_szRecordFilePath.c_str()), kMbOk | kMbIconError);
   } else {
     ShowStatus(FormatU16(u"棋譜ファイル(%s)を保存しました。", g_szRecordFilePath.c_str()));
+    StampCurrentFile();
     ClearDocumentModified();
   }
   UpdateMainTitle();
@@ -637,7 +700,25 @@ int SaveFileOverwrite(CNarvoView* view) {
   return result == 0 ? 0 : -1;
 }
 
-int AskSaveRecord(CNarvoView*) {
+int SaveToRecordFolder(CNarvoView* view, const std::u16string& name, const char16_t* ext) {
+  const bool zr2 = g_nDefaultFormat == 1;
+  const std::u16string target = FolderOrDocuments(g_szRecordFolder) + name + ext;
+  // A part of a file is never put in place of it, and another file only
+  // with the user's word.
+  if (g_bRecordReadPartly || !MayWriteOver(target))
+    return SaveFileAsNamed(view, g_bRecordReadPartly ? std::u16string() : name) == 0 ? 0 : -1;
+  int result = zr2 ? SaveZr2File(target, g_bSaveUtf8) : SaveZrfFile(target, g_bSaveUtf8);
+  if (result != 0) {
+    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", target.c_str()), kMbOk | kMbIconError);
+    return -1;
+  }
+  ShowStatus(FormatU16(u"棋譜ファイル(%s)を出力しました。", target.c_str()));
+  if (IsCurrentFile(target)) StampCurrentFile();
+  ClearDocumentModified();
+  return 0;
+}
+
+int AskSaveRecord(CNarvoView* view) {
   std::u16string name;
   if (IsNamedTitle()) {
     name = g_szRecordTitle;
@@ -647,19 +728,12 @@ int AskSaveRecord(CNarvoView*) {
   }
   bool zr2 = g_nDefaultFormat == 1;
   const char16_t* ext = g_bSaveUtf8 ? (zr2 ? u".zr2u" : u".dovu") : (zr2 ? u".zr2" : u".zrf");
-  std::u16string target = g_szRecordFolder + name + ext;
+  std::u16string target = FolderOrDocuments(g_szRecordFolder) + name + ext;
   int answer = ShowMessage(FormatU16(u"棋譜(%s)を保存しますか？", target.c_str()),
                            kMbYesNoCancel | kMbIconQuestion, u"棋譜保存");
   if (answer != kIdYes) return answer;
-  int result = zr2 ? SaveZr2File(target, g_bSaveUtf8) : SaveZrfFile(target, g_bSaveUtf8);
-  if (result != 0) {
-    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", target.c_str()), kMbOk | kMbIconError);
-    // The record was not kept anywhere: whoever asked must not drop it now.
-    return kIdCancel;
-  }
-  ShowStatus(FormatU16(u"棋譜ファイル(%s)を出力しました。", target.c_str()));
-  ClearDocumentModified();
-  return answer;
+  // The record was not kept anywhere: whoever asked must not drop it now.
+  return SaveToRecordFolder(view, name, ext) == 0 ? answer : kIdCancel;
 }
 
 SaveChoiceFunction SetSaveChoiceDialog(SaveChoiceFunction dialog) {

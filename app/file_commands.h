@@ -100,12 +100,21 @@ int BackupRecordFile(const std::u16string& path);
 // Save As: 0 saved, 1 declined at the CSA question, -1 cancelled or dialog
 // error, -2 the write failed (reported in a box).
 int SaveFileAs(CNarvoView* view);
+// The same with a name of the caller's proposed (empty: as SaveFileAs).
+int SaveFileAsNamed(CNarvoView* view, const std::u16string& proposed);
 // Save to the current file (Save As when there is none, its type cannot be
 // written or it did not read whole): 0 saved, non-zero not saved (reported, or Save As not done).
 int SaveFileOverwrite(CNarvoView* view);
 // "棋譜(%s)を保存しますか？" for a file in the record folder; Yes saves.
-// The button: kIdYes, kIdNo, kIdCancel.
+// The button: kIdYes, kIdNo, kIdCancel (also when Yes did not save).
 int AskSaveRecord(CNarvoView* view);
+// Writes the record as "<record folder><name><ext>" in the standard type
+// (標準棋譜; the documents folder when the folder setting is empty). A record that did not read
+// whole goes to Save As instead, and so does a target that exists and may
+// not be replaced (another file the user does not want replaced, or the
+// current file changed by someone else since it was read or saved).
+// 0 saved, -1 not saved (reported, or Save As not done).
+int SaveToRecordFolder(CNarvoView* view, const std::u16string& name, const char16_t* ext);
 
 // The question after a game ("棋譜の保存"): save as, overwrite or not at all.
 enum SaveChoice { kSaveNot = 0, kSaveAs = 1, kSaveOverwrite = 2 };

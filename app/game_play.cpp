@@ -53,25 +53,10 @@ void LeaveEditing(CNarvoView* view) {
 }
 
 // A resumed game is kept under its own title in the record folder, in the
-// standard type. An existing file of that name is only replaced when the user
-// says so; otherwise Save As lets them choose another.
+// standard type.
 void SaveResumedGame(CNarvoView* view) {
   const bool zr2 = g_nDefaultFormat == 1;
-  const char16_t* ext = g_bSaveUtf8 ? (zr2 ? u".zr2u" : u".dovu") : (zr2 ? u".ZR2" : u".ZRF");
-  const std::u16string target = g_szRecordFolder + g_szRecordTitle + ext;
-  if (FileExists(target) &&
-      ShowMessage(FormatU16(u"同名の棋譜(%s)があります。書き換えますか？", target.c_str()),
-                  kMbYesNo | kMbIconQuestion, u"棋譜保存") != kIdYes) {
-    SaveFileAs(view);
-    return;
-  }
-  const int result = zr2 ? SaveZr2File(target, g_bSaveUtf8) : SaveZrfFile(target, g_bSaveUtf8);
-  if (result != 0) {
-    ShowMessage(FormatU16(u"棋譜保存エラー(%s)", target.c_str()), kMbOk | kMbIconError);
-    return;
-  }
-  ShowStatus(FormatU16(u"棋譜ファイル(%s)を出力しました。", target.c_str()));
-  ClearDocumentModified();
+  SaveToRecordFolder(view, g_szRecordTitle, g_bSaveUtf8 ? (zr2 ? u".zr2u" : u".dovu") : (zr2 ? u".ZR2" : u".ZRF"));
 }
 
 void OfferSave(CNarvoView* view) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "app/file_commands.h"
 #include "app/narvo_doc.h"
@@ -84,8 +83,9 @@ int FindNeighbourFile(int direction, std::u16string& path) {
   std::vector<std::u16string> names;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) return -1;
+    // Only regular files: a pipe among them would hold the open up.
     std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
+    if (!it->is_regular_file(typeError)) continue;
     names.push_back(PathFromNative(it->path().filename().native()));
   }
   std::u16string found = NeighbourInNames(std::move(names), name, direction);
@@ -98,8 +98,7 @@ namespace {
 
 int OpenNeighbour(CNarvoView* view, int direction) {
   std::u16string path;
-  if (FindNeighbourFile(direction, path) != 1 ||
-      !std::ifstream(std::filesystem::path(PathToNative(path)), std::ios::binary)) {
+  if (FindNeighbourFile(direction, path) != 1 || !IsReadableRegularFile(path)) {
     Ui().PlayWarningSound();
     return 0;
   }

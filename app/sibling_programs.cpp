@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTimer>
@@ -104,9 +103,7 @@ void RecordDbPositionSearch(CNarvoView* view) {
 }
 
 void RecordDbRegister(CNarvoView* view) {
-  QFile file(QString::fromStdU16String(g_szRecordFilePath));
-  if (g_szRecordFilePath.empty() || !file.open(QIODevice::ReadOnly)) return;
-  file.close();
+  if (g_szRecordFilePath.empty() || !IsReadableRegularFile(g_szRecordFilePath)) return;
   if (CopyTextToClipboard(g_szRecordFilePath) < 0) return;
   if (SiblingWindow window = FindOrLaunchRecordDb(view)) Siblings().SendRegister(window);
 }

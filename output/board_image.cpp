@@ -213,7 +213,15 @@ std::string EncodeImage(const QImage& image, const std::u16string& lowerExt) {
 }
 
 int SaveViewImage(CNarvoView* view, const std::u16string& fileName) {
-  const std::u16string path = WithImageExtension(fileName);
+  // A name without a folder goes to the documents folder, never to the
+  // folder the program was started from; a folder the name asks for is made.
+  std::u16string path = WithImageExtension(fileName);
+  if (path.empty() || path.front() != u'/') path = FolderOrDocuments(u"") + path;
+  const std::u16string folder = path.substr(0, path.rfind(u'/') + 1);
+  if (!MakeFolders(folder)) {
+    ShowMessage(FormatU16(u"フォルダ(%s)が作成できません。", folder.c_str()), kMbOk | kMbIconError);
+    return -1;
+  }
   const std::string bytes = EncodeImage(CaptureViewImage(view), FileExtensionLower(path));
   if (bytes.empty() || !WriteFileAtomically(path, bytes)) {
     ShowMessage(FormatU16(u"画像ファイル(%s)の保存に失敗しました。", path.c_str()), kMbOk | kMbIconError);

@@ -18,6 +18,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/move_list_wnd.h"
@@ -84,7 +85,7 @@ int PasteFromClipboard(CNarvoView* view) {
   if (g_AppMode != kModeEdit) {
     // A pasted record has no file: a name it carries names it in the record
     // folder, never elsewhere.
-    SetCurrentFileName(g_szRecordFolder + (fileName.empty() ? std::u16string(g_szUntitled) : fileName));
+    SetCurrentFileName(FolderOrDocuments(g_szRecordFolder) + (fileName.empty() ? std::u16string(g_szUntitled) : fileName));
     if (g_bAutoElapsedTime && g_Record.header.timeUsed.empty()) FormatConsumedTimeHeader(g_Record);
   }
   AfterReading(view);

@@ -73,7 +73,7 @@ int FtpUploadFile(int index) {
 
   const std::u16string remote = FileNamePart(local);
   const std::u16string temp = remote + u".FTPTMP";
-  FILE* file = std::fopen(PathToNative(local).c_str(), "rb");
+  FILE* file = IsReadableRegularFile(local) ? std::fopen(PathToNative(local).c_str(), "rb") : nullptr;
   if (!file) {
     ShowMessage(FormatU16(u"ファイルのFTP転送に失敗しました(%s)。", local.c_str()), kMbOk | kMbIconError);
     return -3;

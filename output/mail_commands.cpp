@@ -16,6 +16,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool WriteMailText(const std::u16string& path, int which) {
 }
 
 void WriteAutomaticMailFile(int which) {
-  std::u16string path = g_szCommFolder;
+  std::u16string path = FolderOrDocuments(g_szCommFolder);
   if (g_nMailSaveMode == 2) path += g_szMailAppendName;
   else path += MailBaseName() + (which == 1 ? u".mal" : u".ma2");
   if (!WriteMailText(path, which)) {
@@ -126,7 +127,7 @@ void SaveMailFileAs(CNarvoView* view) {
   r.save = true;
   r.title = u"メールファイルの保存";
   r.fileName = MailBaseName();
-  r.folder = g_szCommFolder;
+  r.folder = FolderOrDocuments(g_szCommFolder);
   if (r.folder.size() > 1 && r.folder.back() == u'/') r.folder.pop_back();
   r.filters = {{u"メール1(*.MAL)", u"*.MAL"}, {u"メール2(*.MA2)", u"*.MA2"}, {u"すべてのﾌｧｲﾙ (*.*)", u"*.*"}};
   r.filterIndex = 1;

@@ -1,6 +1,8 @@
 #include "record/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,58 @@ std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {};
   return path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The temporary file of a save: hidden, beside the target, and named so that
+// a user who finds one after a crash sees whose it is.
+constexpr char kTempSuffix[] = ".tmp";
+constexpr size_t kTempRandom = 6;  // the XXXXXX of mkstemp
+std::string TempPrefix(const std::string& target) { return "." + NameOf(target) + "."; }
+
+// Whether a name is one of the temporaries a save of `target` makes.
+bool IsTempOf(const std::string& name, const std::string& prefix) {
+  const size_t suffix = sizeof kTempSuffix - 1;
+  return name.size() == prefix.size() + kTempRandom + suffix && name.starts_with(prefix) &&
+         name.ends_with(kTempSuffix);
+}
+
+// Removes what killed saves of `target` left behind. A temporary file that
+// another save is still writing is locked by it and stays.
+void RemoveLeftovers(const std::string& target, const std::string& keep) {
+  const std::string folder = FolderOf(target);
+  const std::string prefix = TempPrefix(target);
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (!IsTempOf(name, prefix) || folder + name == keep) continue;
+    const std::string path = folder + name;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+// The kernel's protected_symlinks rule: in a sticky folder that others may
+// write to, a link is followed only when it belongs to the user or to the
+// folder's owner. A link resolved here would escape the kernel's check.
+bool MayFollowLink(const std::string& link, const struct stat& linkStat) {
+  if (linkStat.st_uid == ::geteuid()) return true;
+  struct stat dir;
+  const std::string folder = FolderOf(link);
+  if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
+  const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+  return !shared || dir.st_uid == linkStat.st_uid;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -40,6 +94,7 @@ std::string ResolveLinkTarget(const std::string& path) {
   for (int hops = 0; hops < 40; ++hops) {
     struct stat st;
     if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    if (!MayFollowLink(current, st)) return {};
     std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
     ssize_t n = ::readlink(current.c_str(), buf.data(), buf.size());
     if (n < 0 || size_t(n) >= buf.size()) return current;
@@ -56,22 +111,21 @@ bool AtomicFile::Open(std::u16string_view path) {
   failed_ = false;
   buffer_.clear();
   target_ = ResolveLinkTarget(PathToNative(path));
+  if (target_.empty()) return false;
   struct stat st;
   const bool exists = ::stat(target_.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) return false;
-  if (exists && !S_ISREG(st.st_mode)) {
-    // A device or a pipe holds nothing to lose and cannot be renamed over.
-    direct_ = true;
-    fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    return fd_ >= 0;
-  }
-  direct_ = false;
-  std::string pattern = target_ + ".XXXXXX";
+  // Only a regular file is saved: a folder cannot be, and opening a pipe or
+  // a device would wait for its other end.
+  if (exists && !S_ISREG(st.st_mode)) return false;
+  std::string pattern = FolderOf(target_) + TempPrefix(target_) + std::string(kTempRandom, 'X') + kTempSuffix;
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  fd_ = ::mkostemps(name.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
   if (fd_ < 0) return false;
   temp_ = name.data();
+  // Held until the file is renamed or removed, so that another save's clean-up
+  // leaves it alone.
+  ::flock(fd_, LOCK_EX | LOCK_NB);
   // mkstemp makes the file private; the saved file keeps the mode it had,
   // or gets what a newly created file would.
   mode_t mode;
@@ -112,14 +166,14 @@ bool AtomicFile::Write(std::string_view bytes) {
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   bool ok = FlushBuffer();
-  if (!direct_) ok = ok && ::fsync(fd_) == 0;
+  ok = ok && ::fsync(fd_) == 0;
+  ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (!ok) ::unlink(temp_.c_str());
+  // Closed only now: the lock stays while the name is still a temporary one.
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
-  if (!direct_) {
-    ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!ok) ::unlink(temp_.c_str());
-    temp_.clear();
-  }
+  if (ok) RemoveLeftovers(target_, temp_);
+  temp_.clear();
   failed_ = !ok;
   return ok;
 }

@@ -1,9 +1,13 @@
 // Writing a file without ever destroying what was there: the bytes go to a
-// temporary file in the target's folder, which is flushed to disk and then
-// renamed over the target. On any failure the temporary file is removed and
-// the target is left as it was. The target keeps its permissions, and a
-// symbolic link is written through (the file it names is replaced, the link
-// stays). Every file the program writes goes through here.
+// hidden temporary file beside the target (".name.XXXXXX.tmp"), which is
+// flushed to disk and then renamed over the target. On any failure the
+// temporary file is removed and the target is left as it was; a successful
+// save also removes what killed saves of the same file left. The target
+// keeps its permissions, and a symbolic link is written through (the file it
+// names is replaced, the link stays), except a link of someone else's in a
+// shared sticky folder, which is refused. A target that is not a regular file
+// (a pipe, a device, a folder) is refused at once. Every file the program
+// writes goes through here.
 #pragma once
 #include <string>
 #include <string_view>
@@ -16,7 +20,8 @@ public:
   ~AtomicFile();  // an uncommitted file is discarded
 
   // Creates the temporary file for path. False when it cannot be created
-  // (the folder is missing or not writable, the target is a folder).
+  // (the folder is missing or not writable, the target is no regular file,
+  // a link that may not be followed).
   bool Open(std::u16string_view path);
   bool IsOpen() const { return fd_ >= 0; }
   // Appends bytes; false once any write has failed.
@@ -33,7 +38,6 @@ private:
 
   int fd_ = -1;
   bool failed_ = false;
-  bool direct_ = false;  // a device or pipe: written in place, nothing to keep
   std::string target_;
   std::string temp_;
   std::string buffer_;
@@ -44,4 +48,5 @@ bool WriteFileAtomically(std::u16string_view path, std::string_view bytes);
 
 // The file a path finally names once symbolic links are followed (the path
 // itself when it is no link; a dangling link gives the file it would name).
+// Empty when a link on the way may not be followed (see above).
 std::string ResolveLinkTarget(const std::string& path);

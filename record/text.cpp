@@ -552,6 +552,20 @@ bool ReadFileBytes(std::u16string_view path, std::string& out) {
   return ok;
 }
 
+bool IsReadableRegularFile(std::u16string_view path) {
+  int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(fd);
+  return regular;
+}
+
+bool PathExists(std::u16string_view path) {
+  struct stat st;
+  return ::lstat(PathToNative(path).c_str(), &st) == 0;
+}
+
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes) {
   return WriteFileAtomically(path, bytes);
 }

@@ -130,6 +130,11 @@ constexpr uint64_t kMaxReadFileSize = 64ull << 20;
 // regular file (a folder, a device, a pipe), is larger than
 // kMaxReadFileSize, or memory runs out.
 bool ReadFileBytes(std::u16string_view path, std::string& out);
+// A regular file that can be opened for reading (checked without waiting on
+// a pipe or a device).
+bool IsReadableRegularFile(std::u16string_view path);
+// Something of that name is there (a file, a folder, a pipe, a link).
+bool PathExists(std::u16string_view path);
 // Whole file written through AtomicFile (the old file stays on any
 // failure); false on any failure.
 bool WriteFileBytes(std::u16string_view path, std::string_view bytes);

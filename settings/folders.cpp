@@ -25,9 +25,30 @@ void NormalizeFolderPath(std::u16string& folder) {
   CutToCapacity(folder, kEnvPathCapacity);
 }
 
+static std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  if (struct passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
+  return std::string();
+}
+
 static bool IsFolder(const std::string& native) {
   struct stat st;
   return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::u16string FolderOrDocuments(const std::u16string& folder) {
+  std::u16string out = folder;
+  NormalizeFolderPath(out);
+  if (!out.empty()) return out;
+  if (!g_szDocumentsFolder.empty()) return g_szDocumentsFolder;
+  // Before the folders are set up (or without them): the same rule, now.
+  std::string home = HomeFolder();
+  if (home.empty()) return u"/";
+  out = PathFromNative(home) + u"/Documents";
+  if (!IsFolder(PathToNative(out))) out = PathFromNative(home);
+  NormalizeFolderPath(out);
+  return out;
 }
 
 bool MakeFolders(const std::u16string& folder) {
@@ -64,12 +85,6 @@ void InitProgramFolder() {
   g_szEnvFolder = folder;
 }
 
-static std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home && *home) return home;
-  if (struct passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
-  return std::string();
-}
 
 int InitDataFolders() {
   g_szDataFolder = g_szProgramFolder;

@@ -22,5 +22,10 @@ void InitProgramFolder();
 // 0, or -1 when the data folder could not be made.
 int InitDataFolders();
 
+// A folder setting as the place where files go: the folder itself, or the
+// user's documents folder when the setting is empty (never the folder the
+// program was started from). With a trailing "/".
+std::u16string FolderOrDocuments(const std::u16string& folder);
+
 // Makes a folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::u16string& folder);

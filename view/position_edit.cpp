@@ -14,6 +14,7 @@
 #include "record/record_reader.h"
 #include "record/ui_port.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "view/branch_wnd.h"
 #include "view/comment_wnd.h"
 #include "view/hit_test.h"
@@ -81,7 +82,7 @@ void StartPositionEdit(CNarvoView* view) {
 
   g_szRecordTitle = g_szUntitled;
   g_szRecordFileName = g_szUntitled;
-  g_szRecordFilePath = g_szRecordFolder + g_szUntitled;
+  g_szRecordFilePath = FolderOrDocuments(g_szRecordFolder) + g_szUntitled;
   ClearDocumentModifiedFlag();
   RedrawBoardView(view);
   UpdateMainTitle();

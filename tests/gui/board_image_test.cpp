@@ -91,12 +91,18 @@ TEST_F(BoardImageTest, ClipboardAndFilesShowTheViewsOwnDrawing) {
   for (int y = 0; y < gif.height(); ++y)
     for (int x = 0; x < gif.width(); ++x) colours.insert(gif.pixel(x, y));
   EXPECT_LE(colours.size(), 256u);
-  // A folder that is not there: the failure is told, nothing is claimed.
+  // A folder that is not there is made; one that cannot be is named.
+  ASSERT_EQ(SaveViewImage(view.get(), folder + u"new.png/deeper/v.png"), 0);
+  EXPECT_EQ(Decode(Read(folder + u"new.png/deeper/v.png")).size(), expected.size());
   ui.status.clear();
-  EXPECT_EQ(SaveViewImage(view.get(), folder + u"none/v.png"), -1);
+  EXPECT_EQ(SaveViewImage(view.get(), folder + u"v.png/under/v.png"), -1);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, u"画像ファイル(" + folder + u"none/v.png)の保存に失敗しました。");
+  EXPECT_EQ(ui.boxes[0].text, u"フォルダ(" + folder + u"v.png/under/)が作成できません。");
   EXPECT_TRUE(ui.status.empty());
+  // A target that cannot be written: the failure is told, nothing is claimed.
+  EXPECT_EQ(SaveViewImage(view.get(), folder + u"new"), -1);  // "new.png" would be a folder
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text, u"画像ファイル(" + folder + u"new.png)の保存に失敗しました。");
 }
 
 TEST_F(BoardImageTest, PreviewTrimsAndCopiesOneBitDeep) {

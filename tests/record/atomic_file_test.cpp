@@ -1,9 +1,12 @@
 #include "record/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -123,10 +126,72 @@ TEST_F(SaveTest, WhatCannotBeCreatedIsRefusedAndADanglingLinkGetsItsFile) {
   ASSERT_EQ(symlink(dir_.Path("made").c_str(), dir_.Path("dangling").c_str()), 0);
   ASSERT_TRUE(WriteFileAtomically(PathFromNative(dir_.Path("dangling")), "new"));
   EXPECT_EQ(RawFileBytes(dir_.Path("made")), "new");
-  // A device has nothing to keep and is written in place.
-  EXPECT_TRUE(WriteFileAtomically(u"/dev/null", "x"));
-  EXPECT_FALSE(WriteFileAtomically(u"/dev/full", "x"));
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"dangling", "folder", "made"}));
+}
+
+// Every writer refuses a target that is no regular file at once (opening a
+// pipe for writing would wait for a reader for ever), and follows a link in
+// a shared sticky folder only when the link is the user's own.
+TEST_F(SaveTest, TargetsThatAreNoFilesOrForeignLinksAreRefusedAtOnce) {
+  const std::string fifo = dir_.Path("pipe.zrf");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string sticky = dir_.Path("shared");
+  ASSERT_EQ(mkdir(sticky.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(sticky.c_str(), 01777), 0);
+  const std::string victim = dir_.Path("victim"), mine = dir_.Path("mine");
+  PutRawFile(victim, "someone's file");
+  PutRawFile(mine, "my file");
+  ASSERT_EQ(symlink(victim.c_str(), (sticky + "/planted.zrf").c_str()), 0);
+  ASSERT_EQ(symlink(mine.c_str(), (sticky + "/own.zrf").c_str()), 0);
+  // Planted by someone else: only root can give a link away.
+  const bool foreignLink = geteuid() == 0 && lchown((sticky + "/planted.zrf").c_str(), 65534, 65534) == 0;
+  struct Target {
+    std::string path;
+    bool saved;
+  } targets[] = {{fifo, false}, {"/dev/null", false}, {dir_.Path("folder"), false},
+                 {sticky + "/own.zrf", true}, {sticky + "/planted.zrf", !foreignLink}};
+  mkdir(dir_.Path("folder").c_str(), 0755);
+  for (const Writer& w : kWriters) {
+    for (const Target& t : targets) {
+      SCOPED_TRACE(std::string(w.name) + " " + t.path);
+      const auto start = std::chrono::steady_clock::now();
+      EXPECT_EQ(w.save(PathFromNative(t.path)), t.saved);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    }
+    if (foreignLink) EXPECT_EQ(RawFileBytes(victim), "someone's file");
+    EXPECT_NE(RawFileBytes(mine), "my file");
+    PutRawFile(mine, "my file");
+  }
+  if (!foreignLink) GTEST_SKIP() << "a link of another user needs root to be made";
+}
+
+TEST_F(SaveTest, TheTemporaryFileIsHiddenAndTheNextSaveRemovesLeftovers) {
+  const std::string path = dir_.Path("game.zrf");
+  PutRawFile(path, "old");
+  // What a save killed half-way leaves, and one that another save still writes.
+  PutRawFile(dir_.Path(".game.zrf.a1B2c3.tmp"), "half");
+  PutRawFile(dir_.Path(".game.zrf.busy00.tmp"), "being written");
+  PutRawFile(dir_.Path(".other.zrf.a1B2c3.tmp"), "another file's");
+  int busy = open(dir_.Path(".game.zrf.busy00.tmp").c_str(), O_RDONLY);
+  ASSERT_GE(busy, 0);
+  ASSERT_EQ(flock(busy, LOCK_EX), 0);
+  {
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(PathFromNative(path)));
+    ASSERT_TRUE(file.Write("new"));
+    std::vector<std::string> names = dir_.Names();
+    ASSERT_EQ(names.size(), 5u);
+    std::erase_if(names, [](const std::string& n) {
+      return n == "game.zrf" || n == ".game.zrf.a1B2c3.tmp" || n == ".game.zrf.busy00.tmp" ||
+             n == ".other.zrf.a1B2c3.tmp";
+    });
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(names[0].starts_with(".game.zrf.") && names[0].ends_with(".tmp")) << names[0];
+    ASSERT_TRUE(file.Commit());
+  }
+  close(busy);
+  EXPECT_EQ(RawFileBytes(path), "new");
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{".game.zrf.busy00.tmp", ".other.zrf.a1B2c3.tmp", "game.zrf"}));
 }
 
 TEST_F(SaveTest, AnUnfinishedFileIsDiscarded) {
