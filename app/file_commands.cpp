@@ -413,6 +413,12 @@ void ReportUnreadableRecord(const std::u16string& path) {
   // no permission) is not called missing.
   struct stat st;
   const bool exists = ::stat(PathToNative(path).c_str(), &st) == 0;
+  if (exists && S_ISREG(st.st_mode) && uint64_t(st.st_size) > kMaxReadFileSize) {
+    ShowMessage(FormatU16(u"ファイル(%s)は大き過ぎるため読めません。(%dMBまで)", path.c_str(),
+                          int(kMaxReadFileSize >> 20)),
+                kMbOk | kMbIconError, u"棋譜読込みエラー");
+    return;
+  }
   ShowMessage(FormatU16(exists ? u"ファイル(%s)が読めません。" : u"ファイルがありません。(%s)", path.c_str()),
               kMbOk | kMbIconError, u"棋譜読込みエラー");
 }
@@ -462,6 +468,12 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
   }
   if (result == -1) {
     ReportUnreadableRecord(path);
+  } else if (result == 0 && g_RecordReadState.commentCut) {
+    // Read to its end, but not whole: it must not be saved over the file.
+    ShowMessage(FormatU16(u"棋譜(%s)のコメントが長過ぎるため、%d文字を超える部分は読み込めませんでした。",
+                          path.c_str(), kMaxCommentLength),
+                kMbOk | kMbIconWarning);
+    result = 2;
   } else if (result == -2) {
     ShowMessage(FormatU16(u"棋譜読込みエラー(%s)\n%s", path.c_str(),
                           u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"),
@@ -480,7 +492,10 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
   RepaintView(view);
   UpdateCommentWindow();
   UpdateMainTitle();
-  if (result != -1) ShowStatus(FormatU16(u"棋譜ファイル(%s)を読み込みました。", path.c_str()));
+  if (result == 0)
+    ShowStatus(FormatU16(u"棋譜ファイル(%s)を読み込みました。", path.c_str()));
+  else if (result != -1)
+    ShowStatus(FormatU16(u"棋譜ファイル(%s)の一部を読み込みました。", path.c_str()));
   if (g_AppMode == kModeEdit && GetLineLength(g_Record) > 0) {
     ResetRecordTree(g_Record);
     ShowMessage(u"局面編集中なので、棋譜は消しました。", kMbOk | kMbIconWarning, u"警告");

@@ -272,6 +272,8 @@ void ApplyNewGame(CNarvoView* view, const NewGameValues& v) {
     // The moves are recorded against the start: it must be the shown position.
     CopyBoardState(g_StartBoard, g_Board);
     g_StartBoard.handicap = g_Board.handicap = kHandicapFree;
+    // A free position is never a standard start: the record keeps its diagram.
+    g_Board.notAtStart = CheckStartPosition(g_StartBoard);
   }
   ResetRecordTree(g_Record);
   MakeUnnamed();

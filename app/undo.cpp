@@ -37,7 +37,14 @@ namespace {
 
 std::u16string UndoFolderName() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (!runtime || !*runtime) return g_szDataFolder + u"undo/";
+  if (!runtime || !*runtime) {
+    if (!g_szDataFolder.empty()) return g_szDataFolder + u"undo/";
+    // Never a folder relative to wherever the program was started.
+    const char* tmp = std::getenv("TMPDIR");
+    std::u16string folder = PathFromNative(tmp && *tmp == '/' ? tmp : "/tmp");
+    NormalizeFolderPath(folder);
+    return folder + FormatU16(u"Sorvane-%d/", int(getuid()));
+  }
   std::u16string folder = PathFromNative(runtime);
   NormalizeFolderPath(folder);
   return folder + u"Sorvane/";

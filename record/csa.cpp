@@ -452,14 +452,14 @@ bool ReadCsaLine(CsaReadState& rs, std::u16string_view line) {
   }
 }
 
-// A byte-order mark, or an encoding comment on the first line that names
-// UTF-8, makes the file UTF-8; otherwise it is in code page 932.
-bool NamesUtf8(const std::string& bytes) {
+// The encoding comment on the first line ("'encoding=UTF-8"): 1 it names
+// UTF-8, 0 another encoding, -1 there is none.
+int NamedEncoding(const std::string& bytes) {
   std::string first = bytes.substr(0, bytes.find_first_of("\r\n"));
-  if (first.empty() || first[0] != '\'') return false;
+  if (first.empty() || first[0] != '\'') return -1;
   for (char& c : first) c = char(std::tolower(static_cast<unsigned char>(c)));
   size_t at = first.find("encoding=");
-  if (at == std::string::npos) return false;
+  if (at == std::string::npos) return -1;
   std::string_view value = std::string_view(first).substr(at + 9);
   return value.substr(0, 5) == "utf-8" || value.substr(0, 4) == "utf8";
 }
@@ -470,7 +470,10 @@ int ReadCsaBytes(std::string bytes) {
   if (!g_Record.pool) return -2;
   TextLineReader reader;
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
-  if (reader.HadBom() || NamesUtf8(reader.Bytes())) reader.SetEncoding(TextEncoding::Utf8);
+  // A byte-order mark or the encoding comment decides; without them the
+  // bytes do (UTF-8 when they are well-formed UTF-8), else code page 932.
+  const int named = reader.HadBom() ? 1 : NamedEncoding(reader.Bytes());
+  if (named == 1 || (named < 0 && LooksLikeUtf8Text(reader.Bytes()))) reader.SetEncoding(TextEncoding::Utf8);
 
   const int savedMode = BeginRecordRead();
   g_CsaPendingAll[0] = g_CsaPendingAll[1] = false;

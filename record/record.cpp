@@ -577,6 +577,11 @@ int64_t GetCumulativeTimeAtMove(int n, const GameRecord& record) {
   return GetCumulativeTime(node, record);
 }
 
+void SetNodeSeconds(GameRecord& record, RecordNode& node, int seconds) {
+  node.seconds = uint16_t(std::clamp(seconds, 0, 65535));
+  ++record.revision;
+}
+
 std::u16string FormatMoveTimes(int seconds, int64_t cumulative) {
   if (seconds < 0) seconds = 0;
   if (cumulative < 0) cumulative = 0;

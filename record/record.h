@@ -221,6 +221,9 @@ int64_t GetCumulativeTimeAtMove(int n, const GameRecord& record = g_Record);
 std::u16string FormatMoveTimes(int n, const GameRecord& record = g_Record);
 // The same from the two figures, for callers that walk the line themselves.
 std::u16string FormatMoveTimes(int seconds, int64_t cumulative);
+// A move's seconds changed in place (held to 16 bits); the record's revision
+// rises, so that kept totals are made anew.
+void SetNodeSeconds(GameRecord& record, RecordNode& node, int seconds);
 // sum + the seconds of the node, its descendants and later siblings.
 int64_t SumSubtreeSeconds(const RecordNode* node, int64_t sum);
 // Writes 消費時間 from the main line's totals: 1, or 0 when both are 0.

@@ -714,10 +714,14 @@ void AddReadComment(std::u16string_view text) {
   st.commentNode = target;
   st.commentText = target->comment;
   st.commentLength = old;
-  if (old + 1 >= size_t(kMaxCommentLength)) return;
+  if (old + 1 >= size_t(kMaxCommentLength)) {
+    st.commentCut = true;
+    return;
+  }
   // Cut what does not fit, keeping room for the line's LF.
   const size_t room = size_t(kMaxCommentLength) - old - 1;
   if (text.size() > room) {
+    st.commentCut = true;
     size_t cut = room;
     if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
     text = text.substr(0, cut);
@@ -733,6 +737,8 @@ void AddReadComment(std::u16string_view text) {
   if (AppendComment(g_Record, n, text) == 0) {
     st.commentText = target->comment;
     st.commentLength = old + text.size() + (text.empty() || text.back() != u'\n' ? 1 : 0);
+  } else {
+    st.commentCut = true;
   }
   g_Record.current = savedCurrent;
   g_Record.moveNumber = savedNumber;
@@ -750,6 +756,12 @@ void ParseBookmarkLine(std::u16string_view line) {
 // ---- The reader -----------------------------------------------------------------------
 
 namespace {
+
+bool IsAscii(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
 bool ParseFormatLine(const std::string& bytes, bool& utf8) {
   // "#ZR%c version=%3c encoding=%s" within the first 40 characters.
@@ -886,11 +898,14 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   if (!g_Record.pool) return -2;
   TextLineReader reader;
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
-  // A byte-order mark says UTF-8 whatever the name or the format line says.
+  // A byte-order mark says UTF-8 whatever the name or the format line says;
+  // without either, the bytes decide (the name is only a guess: other
+  // programs write UTF-8 under every name).
   bool utf8 = tryUtf8;
   if (reader.HadBom()) utf8 = true;
   else if (reader.Bytes().empty()) utf8 = false;
-  else ParseFormatLine(reader.Bytes(), utf8);
+  else if (!ParseFormatLine(reader.Bytes(), utf8) && !IsAscii(reader.Bytes()))
+    utf8 = LooksLikeUtf8Text(reader.Bytes());
   reader.SetEncoding(utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
 
   const int savedMode = BeginRecordRead();

@@ -34,6 +34,9 @@ struct RecordReadState {
   // error: a file in the other one reads as nonsense, and the user must see
   // why. Null for text that was never bytes (paste).
   const char16_t* encoding = nullptr;
+  // Comment text was cut or dropped because a comment is full: the record
+  // in memory is less than the file (kept after the reading, for the caller).
+  bool commentCut = false;
   const RecordNode* commentNode = nullptr;
   const char16_t* commentText = nullptr;
   size_t commentLength = 0;
@@ -61,7 +64,8 @@ bool ReadRecordLine(std::u16string_view line, int& result);
 
 // Reads the file into g_Record, g_Board and g_StartBoard. tryUtf8 is the
 // caller's guess (set for ".dovu" and ".zr2u"); a byte-order mark or the
-// format line "#ZRF version=2.0 encoding=..." decides when present.
+// format line "#ZRF version=2.0 encoding=..." decides when present, else the
+// bytes do (well-formed UTF-8 beyond ASCII is UTF-8, anything else CP932).
 // 0 read; 1 read up to a rule error, a bad board row or an impossible
 // position (a message names it); -1 cannot be opened (nothing changes);
 // -2 the record is full (the moves read so far stay).

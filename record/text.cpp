@@ -552,6 +552,44 @@ bool ReadFileBytes(std::u16string_view path, std::string& out) {
   return ok;
 }
 
+bool LooksLikeUtf8Text(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  bool beyondAscii = false;
+  while (p < end) {
+    // ASCII runs eight bytes at a time.
+    if (end - p >= 8) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        p += 8;
+        continue;
+      }
+    }
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    beyondAscii = true;
+    int length;
+    uint32_t min;
+    if (c >= 0xC2 && c <= 0xDF) length = 2, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF) length = 3, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4) length = 4, min = 0x10000;
+    else return false;
+    if (end - p < length) return false;
+    uint32_t code = c & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false;
+      code = code << 6 | (p[i] & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    p += length;
+  }
+  return beyondAscii;
+}
+
 bool IsReadableRegularFile(std::u16string_view path) {
   int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;

@@ -108,6 +108,11 @@ inline char* PutUtf8Unit(char* out, char16_t unit) {
 // takes four for two, CR LF two for one), and one it may store past the end.
 constexpr size_t Utf8Room(size_t units) { return 3 * units + 1; }
 
+// Bytes that are well-formed UTF-8 and hold at least one character beyond
+// ASCII: text in the code page (CP932 Japanese) practically never is, so
+// such bytes are UTF-8 whatever the file's name suggests.
+bool LooksLikeUtf8Text(std::string_view bytes);
+
 // Integer to UTF-16 decimal text.
 std::u16string IntToU16(long long value);
 // Leading blanks skipped, optional sign, decimal digits; stops at the first

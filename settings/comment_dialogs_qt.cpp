@@ -134,12 +134,14 @@ CCommentDlg::CCommentDlg(const std::u16string& title, const std::u16string& text
     m_strText.clear();
     edit_->clear();
   });
-  // The record holds at most kMaxCommentLength characters: the edit takes no more.
+  // The record holds at most kMaxCommentLength units with the line feed it
+  // adds at the end: the edit takes no more than fits with it.
   connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
+    constexpr int kEditLimit = kMaxCommentLength - 1;
     QTextDocument* doc = edit_->document();
-    if (doc->characterCount() - 1 <= kMaxCommentLength) return;
+    if (doc->characterCount() - 1 <= kEditLimit) return;
     QTextCursor c(doc);
-    c.setPosition(kMaxCommentLength);
+    c.setPosition(kEditLimit);
     c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     c.removeSelectedText();
   });

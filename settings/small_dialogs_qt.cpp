@@ -96,7 +96,7 @@ void EditConsumedTime(CNarvoView* view, int moveNumber) {
   }
   SaveUndoPoint(u"消費時間の編集");
   g_bEditDialogOpen = 0;
-  node->seconds = uint16_t(dlg.m_nMinutes * 60 + dlg.m_nSeconds);
+  SetNodeSeconds(g_Record, *node, dlg.m_nMinutes * 60 + dlg.m_nSeconds);
   if (g_bAutoElapsedTime && !g_Record.header.timeUsed.empty()) FormatConsumedTimeHeader(g_Record);
   if (g_AppMode != kModePreview) DrawInfoPanel(view);
   InvalidateDovuWnd();

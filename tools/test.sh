@@ -14,3 +14,12 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # arbitrary bytes: a bounded fuzz run of each (libFuzzer with
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"
+# No test may leave a file in the source tree.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  left=$(git status --porcelain --untracked-files=all)
+  if [ -n "$left" ]; then
+    echo "The tests left files in the source tree:" >&2
+    echo "$left" >&2
+    exit 1
+  fi
+fi

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstring>
+#include <filesystem>
 
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
@@ -20,6 +21,7 @@
 #include "record/record_reader.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "tests/support/file_faults.h"
 #include "tests/support/file_picks.h"
 #include "tests/support/qt_test_app.h"
@@ -56,6 +58,7 @@ class FileCommandsTest : public ::testing::Test, protected FilePicks {
     g_szRecordFilePath.clear();
     g_szRecordFileName.clear();
     g_szRecordTitle.clear();
+    g_bRecordReadPartly = 0;
     g_nOpenFilterIndex = g_nSaveFilterIndex = 0;
     dir = U(home.Path()) + u"/";
     g_szRecordFolder = dir;
@@ -196,7 +199,10 @@ TEST_F(FileCommandsTest, FilesThatCannotBeReadAreNotCalledMissing) {
     ui.status.clear();
     EXPECT_EQ(OpenRecordFile(nullptr, path), -1);
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + path + u")が読めません。");
+    if (std::string(in.name) == "2 GB sparse file")
+      EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + path + u")は大き過ぎるため読めません。(64MBまで)");
+    else
+      EXPECT_EQ(ui.boxes[0].text, u"ファイル(" + path + u")が読めません。");
     EXPECT_EQ(ui.boxes[0].caption, u"棋譜読込みエラー");
     EXPECT_EQ(g_szRecordFilePath, before);
     EXPECT_TRUE(ui.status.empty());
@@ -251,6 +257,135 @@ TEST_F(FileCommandsTest, ARecordReadOnlyInPartIsNeverSavedOverItsFile) {
   Load(Copy(u"/records/even.zrf", u"whole.zrf"));
   EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
   EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(FileCommandsTest, ACommentCutOnReadingMakesAPartialRead) {
+  const std::u16string path = dir + u"long.dovu";
+  const std::string file = "#ZRF version=2.0 encoding=UTF-8\n   1 ７六歩(77)\n*" + std::string(40000, 'c') + "\n";
+  WriteFileBytes(path, file);
+  EXPECT_EQ(OpenRecordFile(nullptr, path), -1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text,
+            u"棋譜(" + path + u")のコメントが長過ぎるため、32766文字を超える部分は読み込めませんでした。");
+  EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")の一部を読み込みました。");
+  EXPECT_EQ(GetLineLength(g_Record), 1);
+  // Save does not make the cut permanent.
+  g_Record.changeCount = 1;
+  EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(Bytes(path), file);
+  // A record too large for the pool says so in the status line as well.
+  InitRecordPool(g_Record, 3);
+  WriteFileBytes(path, "   1 ７六歩(77)\n   2 ３四歩(33)\n   3 ２六歩(27)\n   4 ８四歩(83)\n");
+  EXPECT_EQ(OpenRecordFile(nullptr, path), -1);
+  EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")の一部を読み込みました。");
+  EXPECT_EQ(g_bRecordReadPartly, 1);
+}
+
+// The save question writes "<record folder><title>.<type>", which is
+// another file than the current one whenever the record came from
+// elsewhere: that file, and the current file changed by someone else, are
+// only replaced with the user's word. No leads to Save As.
+TEST_F(FileCommandsTest, ASaveNeverReplacesAFileTheUserDidNotChoose) {
+  const std::u16string other = dir + u"24Jan06.zrf";
+  WriteFileBytes(other, "someone else's game");
+  const std::u16string asked = u"同名の棋譜(" + other + u")があります。書き換えますか？";
+  g_Record.changeCount = 1;
+  ui.answers = {kIdYes, kIdNo};  // save?  replace the other file?
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdCancel);  // Save As was cancelled: keep the record
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text, asked);
+  EXPECT_EQ(ui.boxes[1].caption, u"棋譜保存");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].fileName, u"24Jan06");
+  EXPECT_EQ(Bytes(other), "someone else's game");
+  EXPECT_EQ(g_Record.changeCount, 1);
+  ui.boxes.clear();
+  ui.answers = {kIdYes, kIdYes};
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdYes);
+  EXPECT_EQ(ui.boxes.size(), 2u);
+  EXPECT_NE(Bytes(other), "someone else's game");
+
+  // A record that did not read whole goes to Save As from the save question
+  // too, whatever road asks it, and its file stays as it was.
+  const std::u16string bad = dir + u"bad.zrf";
+  const std::string badBytes = "   1 ７六歩(77)\n   2 ５五角(88)\n";
+  WriteFileBytes(bad, badBytes);
+  EXPECT_EQ(OpenRecordFile(nullptr, bad), -1);
+  g_Record.changeCount = 1;
+  requests.clear();
+  ui.boxes.clear();
+  ui.answers = {kIdYes};
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdCancel);
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(Bytes(bad), badBytes);
+
+  // Save of a ".dovu" record with UTF-8 saving off writes ".zrf" beside it.
+  Load(Copy(u"/records/even.dovu", u"game.dovu"));
+  WriteFileBytes(dir + u"game.zrf", "an older game");
+  g_bSaveUtf8 = 0;
+  requests.clear();
+  ui.boxes.clear();
+  ui.answers = {kIdNo};
+  EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"同名の棋譜(" + dir + u"game.zrf)があります。書き換えますか？");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].fileName, u"game");
+  EXPECT_EQ(Bytes(dir + u"game.zrf"), "an older game");
+  EXPECT_EQ(g_szRecordFilePath, dir + u"game.dovu");
+}
+
+TEST_F(FileCommandsTest, ASaveAsksWhenTheFileWasChangedElsewhere) {
+  const std::u16string path = Copy(u"/records/even.zrf", u"shared.zrf");
+  Load(path);
+  const std::u16string asked = u"ファイル(" + path + u")は他で変更されています。上書きしますか？";
+  // Another program writes the file (same size, a later time).
+  std::string theirs = Bytes(path);
+  theirs[theirs.size() - 3] = 'X';
+  ASSERT_TRUE(WriteFileBytes(path, theirs));
+  g_Record.changeCount = 1;
+  ui.answers = {kIdNo};
+  EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, asked);
+  EXPECT_EQ(requests.size(), 1u);  // Save As instead, cancelled
+  EXPECT_EQ(Bytes(path), theirs);
+  ui.boxes.clear();
+  ui.answers = {kIdYes};
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_NE(Bytes(path), theirs);
+  // After our own save the next one asks nothing; the save question over
+  // the current file neither.
+  ui.boxes.clear();
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  ui.answers = {kIdYes};
+  g_Record.changeCount = 1;
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdYes);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FileCommandsTest, EmptyFolderSettingsMeanTheDocumentsFolder) {
+  ScratchFolder cwd("started_from");
+  const std::string savedCwd = std::filesystem::current_path();
+  std::filesystem::current_path(cwd.Path());
+  const std::u16string savedDocs = g_szDocumentsFolder;
+  g_szDocumentsFolder = dir + u"Documents/";
+  QDir().mkpath(QString::fromStdU16String(g_szDocumentsFolder));
+  g_szRecordFolder.clear();
+  g_Record.changeCount = 1;
+  ui.answers = {kIdYes};
+  EXPECT_EQ(AskSaveRecord(nullptr), kIdYes);
+  EXPECT_TRUE(Exists(g_szDocumentsFolder + u"24Jan06.zrf"));
+  SaveFileAs(nullptr);
+  OpenFileWithDialog(nullptr);
+  ASSERT_EQ(requests.size(), 2u);
+  for (const FileDialogRequest& r : requests) EXPECT_EQ(r.folder + u"/", g_szDocumentsFolder);
+  EXPECT_TRUE(cwd.Names().empty());
+  std::filesystem::current_path(savedCwd);
+  g_szDocumentsFolder = savedDocs;
 }
 
 TEST_F(FileCommandsTest, PositionEditingDropsTheMovesOfALoadedRecord) {

@@ -401,6 +401,16 @@ TEST_F(GamePlayTest, NewGameWithOtherKeepsTheShownPositionAsStart) {
   BoardState replay = g_StartBoard;
   MakeMoveOnBoard(replay, BuildMoveCode(replay, 27, 26));
   EXPECT_EQ(std::memcmp(replay.squares, g_Board.squares, sizeof replay.squares), 0);
+  // Saved and opened again, it starts from that position with its move.
+  const BoardState start = g_StartBoard;
+  ASSERT_EQ(SaveZrfFile(Path(u"other.zrf"), false), 0);
+  ASSERT_EQ(OpenRecordFile(view.get(), Path(u"other.zrf")), 0);
+  EXPECT_EQ(std::memcmp(g_StartBoard.squares, start.squares, sizeof start.squares), 0);
+  EXPECT_EQ(g_StartBoard.sideToMove, start.sideToMove);
+  EXPECT_EQ(GetLineLength(g_Record), 1);
+  ASSERT_NE(g_Record.Root()->firstChild, nullptr);
+  EXPECT_EQ(g_Record.Root()->firstChild->from, 27);
+  EXPECT_EQ(g_Record.Root()->firstChild->to, 26);
 }
 
 }  // namespace

@@ -95,7 +95,11 @@ TEST_F(SmallDialogTest, TimeDialogShowsAndStoresSeconds) {
     dlg.SecondsEdit()->SetText("0");
     return Ok(d);
   });
+  // The panel's running total is kept between steps: it must follow the edit.
+  const std::u16string shownBefore = FormatMoveTimes(2, g_Record);
   EditConsumedTime(nullptr, 2);
+  EXPECT_NE(FormatMoveTimes(2, g_Record), shownBefore);
+  EXPECT_EQ(FormatMoveTimes(2, g_Record), FormatMoveTimes(0, GetCumulativeTime(GetNodeAtMove(2), g_Record)));
   EXPECT_EQ(openFlag, 1);
   EXPECT_EQ(minutes, "2");
   EXPECT_EQ(seconds, "5");

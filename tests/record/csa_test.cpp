@@ -14,6 +14,7 @@
 #include "record/rules.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/position_loader.h"
 #include "tests/support/record_dump.h"
 #include "tests/support/recording_ui.h"
@@ -441,7 +442,11 @@ TEST_F(CsaTest, FilesThatCannotBeOpenedCreatedOrWritten) {
   g_Record.changeCount = 5;
   EXPECT_EQ(WriteCsaFile(u"/nonexistent-folder/x.csa"), -1);
   EXPECT_EQ(g_Record.changeCount, 5);
-  EXPECT_EQ(WriteCsaFile(u"/dev/full"), 2);  // the disk is full
+  EXPECT_EQ(WriteCsaFile(u"/dev/full"), -1);  // no regular file
+  {
+    FileSizeLimit full(100);  // the disk is full
+    EXPECT_EQ(WriteCsaFile(PathFromNative(::testing::TempDir() + "csa_full.csa")), 2);
+  }
   EXPECT_EQ(g_Record.changeCount, 5);
 
   const std::u16string path = PathFromNative(::testing::TempDir() + "csa_written.csa");

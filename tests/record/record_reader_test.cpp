@@ -105,6 +105,44 @@ TEST_F(RecordReaderTest, EncodingComesFromTheMarkOrTheFormatLineElseTheCaller) {
   EXPECT_EQ(GetLineLength(g_Record), 0);
 }
 
+// Files written by other programs: the name's encoding is only a guess, and
+// without a byte-order mark or a format line the bytes decide. A record in
+// the other encoding would read as no moves and mojibake.
+TEST_F(RecordReaderTest, WithoutAMarkOrFormatLineTheBytesDecideTheEncoding) {
+  const std::string zrf = "先手：山田\n   1 ７六歩(77)   ( 0:01/00:00:01)\n*角道を開ける\n"
+                          "   2 ３四歩(33)   ( 0:02/00:00:02)\n";
+  const std::string zr2 = "先手：山田\n▲７六歩\n*角道を開ける\n△３四歩\n";
+  const std::string bod = std::string("先手：山田\n後手の持駒：なし\n") + kEvenRows +
+                          "先手の持駒：なし\n*盤面の注釈\n";
+  struct Text {
+    const char* name;
+    const std::string* text;
+    const char* line;
+    const char* comment;  // of the first move, or of the start for a diagram (with its LF)
+  } texts[] = {{"zrf", &zrf, "７六歩(77)/1 ３四歩(33)/2", "角道を開ける\n"},
+               {"zr2", &zr2, "７六歩(77)/0 ３四歩(33)/0", "角道を開ける\n"},
+               {"bod", &bod, "", "盤面の注釈\n"}};
+  for (const Text& t : texts) {
+    for (Enc enc : {Enc::Utf8, Enc::Ansi}) {
+      for (bool nameSaysUtf8 : {false, true}) {  // .zrf .zr2 .bod, or .dovu .zr2u
+        SCOPED_TRACE(std::string(t.name) + " enc " + std::to_string(int(enc)) + " utf8 name " +
+                     std::to_string(nameSaysUtf8));
+        ASSERT_EQ(Read(*t.text, enc, true, nameSaysUtf8), 0);
+        EXPECT_EQ(g_Record.header.firstPlayer, u"山田");
+        EXPECT_EQ(MainLine(), t.line);
+        const RecordNode* n = *t.line ? g_Record.Root()->firstChild : g_Record.Root();
+        EXPECT_EQ(Comment(n), t.comment);
+      }
+    }
+  }
+  // Plain ASCII reads the same either way; bytes valid in neither stay CP932.
+  EXPECT_FALSE(LooksLikeUtf8Text("abc"));
+  EXPECT_FALSE(LooksLikeUtf8Text("\xE3\x81"));            // cut short
+  EXPECT_FALSE(LooksLikeUtf8Text("\xC0\xAF"));            // overlong
+  EXPECT_FALSE(LooksLikeUtf8Text("\xED\xA0\x80"));        // a surrogate
+  EXPECT_TRUE(LooksLikeUtf8Text("a\xE3\x81\x82\xF0\x9F\x98\x80"));
+}
+
 // ---- What real files contain -----------------------------------------------------
 
 TEST_F(RecordReaderTest, MoveLineVariantsReadTheSame) {
@@ -488,14 +526,18 @@ TEST_F(RecordReaderTest, RuleErrorsAreShownAndTheReadingGoesOn) {
 
 TEST_F(RecordReaderTest, ARuleErrorNamesTheEncodingTheFileWasReadIn) {
   // UTF-8 without a byte-order mark or a format line, under a name that means
-  // the code page: the caller's choice stands, and the error says what it was.
+  // the code page, reads as UTF-8; a rule error says which encoding was used.
   const std::string text = "1 ７六歩(77)\n2 ３四歩(33)\n";
-  EXPECT_EQ(Read(text, Enc::Utf8, false, false), 1);
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text.rfind(u"警告：ルールエラー：（文字コード：CP932） 1手目 ", 0), 0u);
-  ui.boxes.clear();
-  EXPECT_EQ(Read(text, Enc::Utf8, false, true), 0);
+  EXPECT_EQ(Read(text, Enc::Utf8, false, false), 0);
   EXPECT_TRUE(ui.boxes.empty());
+  g_bCheckRules = 1;
+  std::string rows = kEvenRows;
+  rows.replace(rows.find("| 歩 歩 歩 歩 歩 歩 歩 歩 歩|七"), std::string("| 歩 歩 歩 歩 歩 歩 歩 歩 歩|七").size(),
+               "| 歩 歩 歩 歩 歩 歩 歩 歩 ・|七");
+  EXPECT_EQ(Read("先手の持駒：歩\n" + rows + "1 ７六歩\n2 ３四歩\n3 ７五歩打\n", Enc::Ansi, false, true), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind(u"警告：ルールエラー", 0), 0u);
+  EXPECT_NE(ui.boxes[0].text.find(u"（文字コード：CP932） 3手目 "), std::u16string::npos) << Utf16ToUtf8(ui.boxes[0].text);
 }
 
 TEST_F(RecordReaderTest, LongGamesKeepTheirNumbersAndSeconds) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <optional>
 #include <string>
 
 #include "record/board.h"
@@ -13,6 +14,7 @@
 #include "record/rules.h"
 #include "record/text.h"
 #include "settings/env.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/position_loader.h"
 #include "tests/support/record_dump.h"
 #include "tests/support/recording_ui.h"
@@ -182,10 +184,13 @@ TEST_F(RecordWriterTest, SavingResetsTheChangeCounterOnlyWhenTheFileIsWritten) {
   const Case cases[] = {
       {dir + "/saved.dovu", 0, 0},
       {dir + "/no-such-folder/x.zrf", -1, -1},  // cannot be created
-      {"/dev/full", 2, 2},                       // created, but the disk is full
+      {"/dev/full", -1, -1},                     // no regular file: refused
+      {dir + "/full.zrf", 2, 2},                 // created, but the disk is full
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
+    std::optional<FileSizeLimit> full;
+    if (c.path.ends_with("full.zrf")) full.emplace(20);
     g_Record.changeCount = 3;
     EXPECT_EQ(WriteZrfRecord(true, PathFromNative(c.path)), c.zrf);
     EXPECT_EQ(g_Record.changeCount, c.zrf == 0 ? 0 : 3);
@@ -243,8 +248,9 @@ TEST_F(RecordWriterTest, LargeOutputsReachTheFileWhole) {
     ASSERT_TRUE(ReadFileBytes(PathFromNative(path), bytes));
     EXPECT_EQ(bytes, memory.Bytes());
   }
+  FileSizeLimit limit(100000);  // the disk fills up part-way
   RecordTextFile full;
-  ASSERT_TRUE(full.Open(u"/dev/full", true));
+  ASSERT_TRUE(full.Open(PathFromNative(path), true));
   for (int i = 0; i < 200000; ++i) full.Write(line);
   EXPECT_EQ(full.Close(), -1);
 }
