@@ -143,7 +143,8 @@ bool ParsePlacementRect(const std::u16string& text, QRect& r) {
 QRect ComputeInitialPlacement(const PlacementInput& in) {
   if (in.defaultSettings || !in.stored.hasRect) return in.defaultRect;
   const QRect& rc = in.stored.rect;
-  int w = rc.width(), h = rc.height();
+  // Never larger than the desktop, whatever the profile says.
+  int w = std::min(rc.width(), in.desktop.width()), h = std::min(rc.height(), in.desktop.height());
   int x, y;
   if (in.stored.icon || in.stored.max) {
     x = rc.left();

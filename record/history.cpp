@@ -1,8 +1,10 @@
 #include "record/history.h"
 
 #include <algorithm>
+#include <set>
 
 #include "record/text.h"
+#include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/folders.h"
 
@@ -126,7 +128,17 @@ std::string FormatHistoryFile(const HistoryList& list) {
 
 int SaveHistory(const HistoryList& list) {
   if (HistoryLimit() <= 0) return 0;
-  return WriteFileBytes(HistoryFilePath(list), FormatHistoryFile(list)) ? 0 : -1;
+  // A file that cannot be written is told once, not at every entry typed;
+  // once it is written again, a later failure is told again.
+  static std::set<std::u16string> reported;
+  const std::u16string path = HistoryFilePath(list);
+  if (WriteFileBytes(path, FormatHistoryFile(list))) {
+    reported.erase(path);
+    return 0;
+  }
+  if (reported.insert(path).second)
+    ShowMessage(FormatU16(u"履歴ファイル(%s)が保存できません。", path.c_str()), kMbOk | kMbIconError);
+  return -1;
 }
 
 int ReadNameList(std::u16string_view path, std::vector<std::u16string>& names) {

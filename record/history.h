@@ -42,8 +42,9 @@ void ReadHistoryBytes(HistoryList& list, std::string bytes);
 // The file as written: a byte-order mark, then the entries in use, newest
 // first, each followed by CR LF.
 std::string FormatHistoryFile(const HistoryList& list);
-// Writes the entries in use: 0, or -1 when the file cannot be written.
-// Nothing when 情報履歴数 is 0.
+// Writes the entries in use: 0, or -1 when the file cannot be written (told
+// in a box the first time, until the file is written again). Nothing when
+// 情報履歴数 is 0.
 int SaveHistory(const HistoryList& list);
 
 // The lines of a name-list file (UTF-8, with or without a byte-order mark):

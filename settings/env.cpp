@@ -318,6 +318,11 @@ public:
   }
 };
 
+// What a window's place and size may be: anything on any real desktop, and
+// far from where arithmetic on them could overflow.
+constexpr int kMinWindowPos = -16384, kMaxWindowPos = 16384;
+constexpr int kMinWindowSide = 40, kMaxWindowSide = 16384;
+
 std::vector<EnvItem> BuildTable() {
   constexpr Range C = Range::kClamp;
   constexpr Range E = Range::kEnum;
@@ -332,24 +337,24 @@ std::vector<EnvItem> BuildTable() {
 
   t.Section(u"# --- 表示 ---");
   t.Numbers(u"ウィンドウ", 7,
-            {IntF(&g_rcMainWindow.x, 5), IntF(&g_rcMainWindow.y, 20),
-             IntF(&g_rcMainWindow.width, 655), IntF(&g_rcMainWindow.height, 524)},
+            {IntF(&g_rcMainWindow.x, 5, C, kMinWindowPos, kMaxWindowPos), IntF(&g_rcMainWindow.y, 20, C, kMinWindowPos, kMaxWindowPos),
+             IntF(&g_rcMainWindow.width, 655, C, kMinWindowSide, kMaxWindowSide), IntF(&g_rcMainWindow.height, 524, C, kMinWindowSide, kMaxWindowSide)},
             u" # X,Y,W,H");
   t.Numbers(u"棋譜ウィンドウ", 3,
-            {ByteF(&g_bShowMoveListWnd, 1), IntF(&g_rcMoveListWnd.x, 10),
-             IntF(&g_rcMoveListWnd.y, 290), IntF(&g_rcMoveListWnd.width, 115),
-             IntF(&g_rcMoveListWnd.height, 180), IntF(&g_nMoveListStyle, 0, E, 0, 1)},
+            {ByteF(&g_bShowMoveListWnd, 1), IntF(&g_rcMoveListWnd.x, 10, C, kMinWindowPos, kMaxWindowPos),
+             IntF(&g_rcMoveListWnd.y, 290, C, kMinWindowPos, kMaxWindowPos), IntF(&g_rcMoveListWnd.width, 115, C, kMinWindowSide, kMaxWindowSide),
+             IntF(&g_rcMoveListWnd.height, 180, C, kMinWindowSide, kMaxWindowSide), IntF(&g_nMoveListStyle, 0, E, 0, 1)},
             u"# 表示 X,Y,W,H 形式", 5);
   t.Int(u"しおり名表示", 5, &g_bShowSioriNames, 1, u"");
   t.Numbers(u"分岐ウィンドウ", 3,
-            {IntF(&g_nBranchWndMode, 2, E, 0, 2), IntF(&g_rcBranchWnd.x, 10),
-             IntF(&g_rcBranchWnd.y, 350), IntF(&g_rcBranchWnd.width, 110),
-             IntF(&g_rcBranchWnd.height, 130)},
+            {IntF(&g_nBranchWndMode, 2, E, 0, 2), IntF(&g_rcBranchWnd.x, 10, C, kMinWindowPos, kMaxWindowPos),
+             IntF(&g_rcBranchWnd.y, 350, C, kMinWindowPos, kMaxWindowPos), IntF(&g_rcBranchWnd.width, 110, C, kMinWindowSide, kMaxWindowSide),
+             IntF(&g_rcBranchWnd.height, 130, C, kMinWindowSide, kMaxWindowSide)},
             u" # 表示 X,Y,W,H");
   t.Numbers(u"コメントウィンドウ", 3,
-            {ByteF(&g_nCommentWndMode, 3, E, 0, 3), IntF(&g_rcCommentWnd.x, 10),
-             IntF(&g_rcCommentWnd.y, 540), IntF(&g_rcCommentWnd.width, 400),
-             IntF(&g_rcCommentWnd.height, 200)},
+            {ByteF(&g_nCommentWndMode, 3, E, 0, 3), IntF(&g_rcCommentWnd.x, 10, C, kMinWindowPos, kMaxWindowPos),
+             IntF(&g_rcCommentWnd.y, 540, C, kMinWindowPos, kMaxWindowPos), IntF(&g_rcCommentWnd.width, 400, C, kMinWindowSide, kMaxWindowSide),
+             IntF(&g_rcCommentWnd.height, 200, C, kMinWindowSide, kMaxWindowSide)},
             u" # 表示 X,Y,W,H");
   t.Byte(u"駒の種類", 9, &g_nPieceSet, 5, u"", E, 3, 6);
   t.Int(u"外部駒", 11, &g_bExternalPieces, 0, u"");
@@ -753,6 +758,14 @@ void GetEnvFontValue(EnvFont& font, std::u16string_view line) {
   }
 }
 
+void ClampEnvFont(EnvFont& font, bool tenthsOfAPoint) {
+  // Sizes any screen or page can show: up to 500 pixels high or 500 points.
+  if (tenthsOfAPoint) font.size = std::clamp(font.size, 10, 5000);
+  else font.size = std::clamp(font.size, -500, 500);
+  font.bold = std::clamp(font.bold, 0, 1000);
+  font.italic = std::clamp(font.italic, 0, 1);
+}
+
 // ---------------------------------------------------------------------------
 // Reading
 
@@ -792,6 +805,7 @@ void ReadEnvLine(std::u16string_view line) {
       break;
     case Kind::kFont:
       GetEnvFontValue(*e->font, line);
+      ClampEnvFont(*e->font, e->key.ends_with(u"ポイントフォント"));
       break;
   }
 }

@@ -302,6 +302,10 @@ void GetEnvEscapedValue(std::u16string_view line, std::u16string& dest, size_t c
 // A quoted face (or a bare first word), then up to three integers for size,
 // bold and italic; fields whose integer is missing keep their values.
 void GetEnvFontValue(EnvFont& font, std::u16string_view line);
+// Holds a font read from the file to sizes a screen or page can show (tenths
+// of a point for the ポイントフォント keys, else a height), a weight of 0..1000
+// and an italic flag of 0 or 1.
+void ClampEnvFont(EnvFont& font, bool tenthsOfAPoint);
 // Tool arguments in the file: '"' becomes '\"' and '\' becomes '\\'.
 std::u16string EscapeEnvString(std::u16string_view source);
 

@@ -55,6 +55,18 @@ std::u16string Cut(std::u16string text) {
   return text;
 }
 
+// A damaged file may unscramble to characters the scrambling cannot carry
+// back: the password ends before the first of them, so that what was read is
+// what the next write keeps.
+std::u16string StorablePart(std::u16string password) {
+  for (size_t i = 0; i < password.size(); ++i)
+    if (password[i] < 32 || password[i] > 126) {
+      password.resize(i);
+      break;
+    }
+  return password;
+}
+
 }  // namespace
 
 int AddFtpDestination(FtpTable& t, const FtpDestination& d) {
@@ -166,7 +178,7 @@ int ReadFtpEnvFrom(std::u16string_view path, FtpTable& t) {
       if (name.rfind(u"設定名", 0) == 0) d.name = value;
       else if (name.rfind(u"サーバ", 0) == 0) d.server = value;
       else if (name.rfind(u"ユーザ", 0) == 0) d.user = value;
-      else if (name.rfind(u"パスワード", 0) == 0) d.password = ScrambleFtpPassword(value);
+      else if (name.rfind(u"パスワード", 0) == 0) d.password = StorablePart(ScrambleFtpPassword(value));
       else if (name.rfind(u"選択", 0) == 0) d.selected = ReadNumber(value, number) ? number : d.selected;
       else if (name.rfind(u"PASV", 0) == 0) d.passive = ReadNumber(value, number) ? number : d.passive;
       else if (name.rfind(u"フォルダ", 0) == 0) {
@@ -193,13 +205,15 @@ std::string FormatFtpEnv(const FtpTable& t) {
     const FtpDestination& d = t.entries[i];
     const int n = i + 1;
     out += u"#---------------\n";
-    out += FormatU16(u"%02d設定名     : \"%s\"\n", n, d.name.c_str());
-    out += FormatU16(u"%02dサーバ     : %s\n", n, d.server.c_str());
-    out += FormatU16(u"%02dユーザ     : %s\n", n, d.user.c_str());
-    out += FormatU16(u"%02dパスワード : \"%s\"\n", n, ScrambleFtpPassword(d.password).c_str());
+    // The texts are appended whole: a NUL read from the file stays in them.
+    const std::u16string number = FormatU16(u"%02d", n);
+    out += number + u"設定名     : \"" + d.name + u"\"\n";
+    out += number + u"サーバ     : " + d.server + u"\n";
+    out += number + u"ユーザ     : " + d.user + u"\n";
+    out += number + u"パスワード : \"" + ScrambleFtpPassword(d.password) + u"\"\n";
     out += FormatU16(u"%02d選択       : %d\n", n, d.selected);
     out += FormatU16(u"%02dPASV       : %d\n", n, d.passive);
-    out += FormatU16(u"%02dフォルダ   : %s\n", n, d.folder.c_str());
+    out += number + u"フォルダ   : " + d.folder + u"\n";
   }
   return Utf16ToUtf8(out);
 }

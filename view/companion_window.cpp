@@ -31,8 +31,11 @@ QRect PlaceCompanionWindow(const WindowPlacement& stored, int instance, const QR
                            const CompanionPlaceRule& rule, bool skipChecks) {
   const int offset = 40 * std::max(0, instance - 1);
   int x = stored.x + offset, y = stored.y + offset;
-  const int w = stored.width, h = stored.height;
+  int w = stored.width, h = stored.height;
   if (!skipChecks) {
+    // Never larger than the desktop it must stay on.
+    w = std::min(w, desktop.width());
+    h = std::min(h, desktop.height());
     const int right = desktop.left() + desktop.width(), bottom = desktop.top() + desktop.height();
     if (instance <= 1) {
       if (x >= right - rule.edgeMargin) x = rule.defaultX;

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QDir>
 #include <QDockWidget>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFile>
 #include <QLockFile>
 #include <QSettings>
@@ -26,6 +28,7 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "tests/support/qt_test_app.h"
+#include "view/narvo_view.h"
 #include "tests/support/recording_ui.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -283,6 +286,41 @@ TEST_F(StartUp, FrameShowsItsBarsAndTheSettingsComeBackAtTheNextStart) {
     EXPECT_FALSE(f->ActionFor(kCmdLookVs2005)->isChecked());
     EXPECT_TRUE(f->close());
   }
+}
+
+// A settings file edited by hand or damaged: places, sizes and fonts far out
+// of range start the program with every window on the screen.
+TEST_F(StartUp, ExtremeSettingsStartWithTheWindowsOnTheScreen) {
+  QDir().mkpath(home.DataFolder());
+  QFile env(Q(EnvPath(u"NARVO")));
+  ASSERT_TRUE(env.open(QIODevice::WriteOnly));
+  env.write(u"ウィンドウ : 2147483647 2147483647 -5 0\n"
+            u"棋譜ウィンドウ : 1 2147483647 -2147483648 0 -1 0\n"
+            u"分岐ウィンドウ : 1 2147483647 2147483647 2147483647 2147483647\n"
+            u"コメントウィンドウ : 3 -2147483648 -2147483648 -2147483648 -2147483648\n"
+            u"段筋フォント : \"IPAMincho\" -2147483648 2147483647 0\n"
+            u"情報フォント : \"IPAGothic\" 2147483647 0 0\n"
+            u"コメントポイントフォント : \"IPAGothic\" 2147483647 0 0\n"
+            u"棋譜フォント : \"IPAGothic\" -2147483648 0 0\n"
+            u"棋譜ポイントフォント : \"IPAGothic\" -2147483648 0 0\n"_s.toUtf8());
+  env.close();
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+  std::vector<QWidget*> windows = {g_pMainFrame};
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != g_pMainFrame && w->isVisible() && w->parentWidget() == g_pMainFrame) windows.push_back(w);
+  EXPECT_GE(windows.size(), 2u);
+  for (QWidget* w : windows) {
+    SCOPED_TRACE(w->windowTitle().toStdString());
+    const QRect r = w->frameGeometry();
+    EXPECT_TRUE(desk.intersects(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    EXPECT_LE(r.width(), desk.width() + 50);
+    EXPECT_LE(r.height(), desk.height() + 50);
+  }
+  g_pView->repaint();
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(g_pMainFrame->close());
 }
 
 TEST_F(StartUp, SecondCopyOpensOffsetAndStoresTheFirstCopysPlaces) {

@@ -10,6 +10,7 @@
 #include "record/text.h"
 #include "settings/env.h"
 #include "settings/folders.h"
+#include "tests/support/recording_ui.h"
 
 namespace {
 
@@ -151,7 +152,17 @@ TEST_F(HistoryTest, MissingFilesAndAZeroSize) {
   g_nHistorySize = 20;
   g_szDataFolder = PathFromNative((dir_ / "no such folder/").string());
   AddHistoryItem(u"x", list);
+  // Told once however often it fails; again after it was written once more.
+  RecordingUi ui;
   EXPECT_EQ(SaveHistory(list), -1);
+  EXPECT_EQ(SaveHistory(list), -1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"履歴ファイル(" + HistoryFilePath(list) + u")が保存できません。");
+  fs::create_directories(dir_ / "no such folder");
+  EXPECT_EQ(SaveHistory(list), 0);
+  fs::remove_all(dir_ / "no such folder");
+  EXPECT_EQ(SaveHistory(list), -1);
+  EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
 }  // namespace

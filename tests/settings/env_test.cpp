@@ -104,13 +104,13 @@ void SetEveryKeyAwayFromDefault() {
   g_szCommFolder = u"/home/u/mail box/";
   g_rcMainWindow = {-7, 0, 1920, 1080};
   g_bShowMoveListWnd = 0;
-  g_rcMoveListWnd = {1, 2, 3, 4};
+  g_rcMoveListWnd = {1, 2, 300, 400};
   g_nMoveListStyle = 1;
   g_bShowSioriNames = 0;
   g_nBranchWndMode = 1;
-  g_rcBranchWnd = {-2147483647 - 1, 2147483647, 5, 6};
+  g_rcBranchWnd = {-16384, 16384, 50, 60};
   g_nCommentWndMode = 2;
-  g_rcCommentWnd = {7, 8, 9, 10};
+  g_rcCommentWnd = {7, 8, 90, 100};
   g_nPieceSet = 3;
   g_bExternalPieces = 1;
   g_szPieceBmpFile = u"/usr/share/駒.bmp";
@@ -198,7 +198,7 @@ void SetEveryKeyAwayFromDefault() {
   g_rcImageTrim[3] = 4;
   g_szImageFileNameFormat = u"";
   g_fontPrintHand = {u"G", -1, 1, 1};
-  g_fontPrintHandPt = {u"H", 1, 1, 1};
+  g_fontPrintHandPt = {u"H", 11, 1, 1};
   g_nMaxRecordSize = 1000000;
   g_Record.appendMode = 0;
   g_nDragonGlyph = 1;
@@ -307,7 +307,7 @@ TEST_F(EnvTest, RoundTripRestoresEveryKey) {
   EXPECT_EQ(g_szNetMailBody, u"\\\"");
   EXPECT_EQ(g_szBoardTextFormat, u"\"");
   EXPECT_EQ(g_szPrintBoardHeader.size(), kEnvPathCapacity - 1);
-  EXPECT_EQ(g_rcBranchWnd, (WindowPlacement{-2147483647 - 1, 2147483647, 5, 6}));
+  EXPECT_EQ(g_rcBranchWnd, (WindowPlacement{-16384, 16384, 50, 60}));
   EXPECT_EQ(g_fontInfo, (EnvFont{u"Face With Blanks", -14, 1, 0}));
   EXPECT_EQ(g_fontComment.face, u"Quote\\\"d \"Face\"");
   EXPECT_EQ(g_Record.appendMode, 0);
@@ -392,18 +392,28 @@ TEST_F(EnvTest, ParsingRules) {
        [] { return g_rcMainWindow == WindowPlacement{1, 2, 655, 524}; }},
       {"placement malformed", u"ウィンドウ : 1 x 3 4",
        [] { return g_rcMainWindow == WindowPlacement{1, 20, 655, 524}; }},
-      {"placement comment glued", u"ウィンドウ : 1 2 3 4# X",
-       [] { return g_rcMainWindow == WindowPlacement{1, 2, 3, 4}; }},
+      {"placement comment glued", u"ウィンドウ : 1 2 300 400# X",
+       [] { return g_rcMainWindow == WindowPlacement{1, 2, 300, 400}; }},
       {"colour short", u"盤面色 : 1 2", [] { return g_rgbBoard == EnvColor{1, 2, 86}; }},
       {"move list four values", u"棋譜ウィンドウ : 0 1 2 3",
        [] { return g_bShowMoveListWnd == 1 && g_rcMoveListWnd == WindowPlacement{10, 290, 115, 180}; }},
-      {"move list five values", u"棋譜ウィンドウ : 0 1 2 3 4",
-       [] { return g_bShowMoveListWnd == 0 && g_rcMoveListWnd == WindowPlacement{1, 2, 3, 4} &&
+      {"move list five values", u"棋譜ウィンドウ : 0 1 2 300 400",
+       [] { return g_bShowMoveListWnd == 0 && g_rcMoveListWnd == WindowPlacement{1, 2, 300, 400} &&
                    g_nMoveListStyle == 0; }},
-      {"move list bad form", u"棋譜ウィンドウ : 0 1 2 3 4 7",
-       [] { return g_nMoveListStyle == 0 && g_rcMoveListWnd.height == 4; }},
-      {"branch mode out of range", u"分岐ウィンドウ : 5 1 2 3 4",
-       [] { return g_nBranchWndMode == 2 && g_rcBranchWnd == WindowPlacement{1, 2, 3, 4}; }},
+      {"move list bad form", u"棋譜ウィンドウ : 0 1 2 300 400 7",
+       [] { return g_nMoveListStyle == 0 && g_rcMoveListWnd.height == 400; }},
+      {"branch mode out of range", u"分岐ウィンドウ : 5 1 2 300 400",
+       [] { return g_nBranchWndMode == 2 && g_rcBranchWnd == WindowPlacement{1, 2, 300, 400}; }},
+      // Places and sizes far outside any desktop, fonts no screen can show.
+      {"placement extreme", u"ウィンドウ : 2147483647 -2147483648 0 -5",
+       [] { return g_rcMainWindow == WindowPlacement{16384, -16384, 40, 40}; }},
+      {"comment window huge", u"コメントウィンドウ : 3 99999999999 5 2147483647 2147483647",
+       [] { return g_rcCommentWnd == WindowPlacement{16384, 5, 16384, 16384}; }},
+      {"font height extreme", u"段筋フォント : \"Z\" -2147483648 2147483647 9",
+       [] { return g_fontCoords == EnvFont{u"Z", -500, 1000, 1}; }},
+      {"font height huge", u"情報フォント : \"Z\" 2147483647", [] { return g_fontInfo.size == 500; }},
+      {"point font extreme", u"コメントポイントフォント : \"Z\" -2147483648",
+       [] { return g_fontCommentPt.size == 10; }},
       {"old comment key", u"コメント表示 : 2", [] { return g_nCommentWndMode == 2; }},
       {"trim rectangle", u"トリミング領域 : 9 8", [] {
          return g_rcImageTrim[0] == 9 && g_rcImageTrim[1] == 8 && g_rcImageTrim[2] == 316;

@@ -133,6 +133,33 @@ TEST_F(FtpFileTest, WrittenLineByLineAndReadBack) {
   EXPECT_EQ(g_FtpTable.entries[1].folder, u"");
 }
 
+// Read, written and read again gives back what was read, even from a
+// damaged file: a NUL inside a field, a password that unscrambles to
+// characters no password holds.
+TEST_F(FtpFileTest, WhatIsReadIsWhatTheNextWriteKeeps) {
+  std::string file = "設定数 : 1\n選択   : 0\n01設定名     : \"a";
+  file += '\0';
+  file += "b\"\n01サーバ     : ftp";
+  file += '\0';
+  file += ".example.jp\n01ユーザ     : taro\n01パスワード : \"ab\xC3\xBF\x01z\"\n01フォルダ   : k";
+  file += '\0';
+  file += "\n";
+  ASSERT_TRUE(WriteFileBytes(FtpEnvPath(), file));
+  ASSERT_EQ(ReadFtpEnv(), 0);
+  const FtpTable first = g_FtpTable;
+  EXPECT_EQ(first.entries[0].server, std::u16string(u"ftp\0.example.jp", 15));
+  ASSERT_EQ(WriteFtpEnv(), 0);
+  g_FtpTable = FtpTable();
+  ASSERT_EQ(ReadFtpEnv(), 0);
+  EXPECT_EQ(Names(g_FtpTable), Names(first));
+  for (int i = 0; i < 1; ++i) {
+    EXPECT_EQ(g_FtpTable.entries[i].server, first.entries[i].server);
+    EXPECT_EQ(g_FtpTable.entries[i].password, first.entries[i].password);
+    EXPECT_EQ(g_FtpTable.entries[i].folder, first.entries[i].folder);
+  }
+  EXPECT_EQ(first.entries[0].password.size(), 2u);
+}
+
 TEST_F(FtpFileTest, HandWrittenFiles) {
   struct Case {
     const char* text;
