@@ -14,6 +14,7 @@
 #include "app/narvo_app.h"
 #include "app/narvo_doc.h"
 #include "app/undo.h"
+#include "output/mail_commands.h"
 #include "record/board.h"
 #include "record/clock.h"
 #include "record/header.h"
@@ -379,6 +380,8 @@ TEST_F(FileCommandsTest, EmptyFolderSettingsMeanTheDocumentsFolder) {
   ui.answers = {kIdYes};
   EXPECT_EQ(AskSaveRecord(nullptr), kIdYes);
   EXPECT_TRUE(Exists(g_szDocumentsFolder + u"24Jan06.zrf"));
+  WriteMailFile(nullptr);
+  EXPECT_TRUE(Exists(g_szDocumentsFolder + u"24Jan06.mal")) << Utf16ToUtf8(ui.boxes.back().text);
   SaveFileAs(nullptr);
   OpenFileWithDialog(nullptr);
   ASSERT_EQ(requests.size(), 2u);

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <sys/stat.h>
+
+#include <chrono>
 
 #include "app/file_commands.h"
 #include "app/narvo_app.h"
@@ -78,6 +81,19 @@ TEST_F(NeighbourFileTest, WalksTheFolderBothWays) {
   OpenNextFile(nullptr);
   OpenPrevFile(nullptr);
   EXPECT_EQ(ui.warnings, 4);
+}
+
+TEST_F(NeighbourFileTest, APipeBesideTheFileIsPassedOverAtOnce) {
+  Make(u"a.zrf");
+  Make(u"c.zrf");
+  ASSERT_EQ(mkfifo(PathToNative(dir + u"/b.zrf").c_str(), 0600), 0);
+  ASSERT_EQ(OpenRecordFile(nullptr, dir + u"/a.zrf"), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenNextFile(nullptr), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(g_szRecordFileName, u"c.zrf");
+  EXPECT_EQ(OpenPrevFile(nullptr), 0);
+  EXPECT_EQ(g_szRecordFileName, u"a.zrf");
 }
 
 TEST_F(NeighbourFileTest, UnnamedRecordAndTheSaveQuestion) {
