@@ -1,10 +1,18 @@
 #include "output/mail_commands.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QProcess>
+#include <QElapsedTimer>
 #include <QStringList>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
+#include <vector>
 
 #include "app/file_commands.h"
 #include "app/narvo_doc.h"
@@ -38,8 +46,6 @@ MailNames CurrentNames() {
   return names;
 }
 
-QString ToQ(const std::u16string& s) { return QString::fromStdU16String(s); }
-
 // The automatic files' name: the record's, or today's date stem for an
 // unnamed record (the date text itself holds "/").
 std::u16string MailBaseName() {
@@ -56,16 +62,18 @@ void ShowMailSaved(const std::u16string& path) {
 
 // Mail text 1 or 2 in CP932 into path, replacing it (mode 0) or added to its
 // end. Either way the new file takes the old one's place only when whole.
+// A refused template code is told by the expander and then counts as a
+// failed write, though what could be expanded is written.
 bool WriteMailText(const std::u16string& path, int which) {
   std::u16string text;
-  if (AppendMailText(text, which, g_szRecordTitle) != 0) return false;
+  const int expanded = ExpandMailTemplate(text, which, g_szRecordTitle);
   std::string bytes;
   if (g_nMailSaveMode != 0) {
     std::error_code ec;
     if (std::filesystem::exists(PathToNative(path), ec) && !ReadFileBytes(path, bytes)) return false;
   }
   bytes += Utf16ToAnsi(text);
-  return WriteFileAtomically(path, bytes);
+  return WriteFileAtomically(path, bytes) && expanded == 0;
 }
 
 void WriteAutomaticMailFile(int which) {
@@ -77,6 +85,36 @@ void WriteAutomaticMailFile(int which) {
     return;
   }
   ShowMailSaved(path);
+}
+
+// Starts the mail program and waits a few seconds for its answer, keeping
+// the window alive meanwhile: some mail programs hold xdg-email until the
+// mail is written. 0 it ended well, 1 it runs on (reaped when it ends), -1 it
+// could not be started or ended with an error.
+int StartMailProgram(const std::vector<std::string>& args) {
+  constexpr int kWaitMs = 3000;
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < kWaitMs) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+    if (r < 0) return -1;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+  auto* reaper = new QTimer(QCoreApplication::instance());
+  QObject::connect(reaper, &QTimer::timeout, reaper, [reaper, pid] {
+    int status;
+    if (waitpid(pid, &status, WNOHANG) != 0) reaper->deleteLater();
+  });
+  reaper->start(1000);
+  return 1;
 }
 
 }  // namespace
@@ -102,16 +140,29 @@ void SendRecordByMapiMail(CNarvoView* view) {
   ExpandSendMailTemplate(to, g_szNetMailTo, false, names);
   ExpandSendMailTemplate(subject, g_szNetMailSubject, false, names);
   ExpandSendMailTemplate(body, g_szNetMailBody, false, names);
-  bool sent = false;
-  if (!names.filePath.empty()) {
-    QProcess process;
-    process.start(QStringLiteral("xdg-email"),
-                  {QStringLiteral("--subject"), ToQ(subject), QStringLiteral("--body"), ToQ(body),
-                   QStringLiteral("--attach"), ToQ(names.filePath), ToQ(to)});
-    sent = process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+  // The recipient comes from the record: only plain addresses go to the
+  // mail program, never a link or options that add attachments or readers.
+  std::vector<std::u16string> recipients;
+  std::u16string bad;
+  if (!to.empty() && !SplitPlainMailAddresses(to, recipients, bad)) {
+    ShowMessage(FormatU16(u"宛先(%s)はメールアドレスではありません。", bad.c_str()), kMbOk | kMbIconError);
+    return;
   }
-  if (!sent) ShowMessage(u"メールの作成に失敗しました。", kMbOk | kMbIconError);
+  if (names.filePath.empty()) {
+    ShowMessage(u"メールの作成に失敗しました。", kMbOk | kMbIconError);
+    return;
+  }
+  // The mail program takes lines ended by LF; empty fields are left for the
+  // user to fill in.
+  std::u16string lfBody;
+  for (size_t i = 0; i < body.size(); ++i)
+    if (!(body[i] == u'\r' && i + 1 < body.size() && body[i + 1] == u'\n')) lfBody += body[i];
+  std::vector<std::string> args = {"xdg-email"};
+  if (!subject.empty()) args.insert(args.end(), {"--subject", Utf16ToUtf8(subject)});
+  if (!lfBody.empty()) args.insert(args.end(), {"--body", Utf16ToUtf8(lfBody)});
+  args.insert(args.end(), {"--attach", Utf16ToUtf8(names.filePath)});
+  for (const std::u16string& r : recipients) args.push_back(Utf16ToUtf8(r));
+  if (StartMailProgram(args) < 0) ShowMessage(u"メールの作成に失敗しました。", kMbOk | kMbIconError);
 }
 
 void WriteMailFile(CNarvoView*) { WriteAutomaticMailFile(1); }

@@ -486,7 +486,10 @@ size_t AppendIncludedFile(std::u16string_view tmpl, std::u16string& text) {
 
 namespace {
 
-enum class TemplateKind { ClipPosition, FilePosition, Mail };
+// ClipPosition and Mail: the clipboard's position and mail texts; FilePosition
+// and FileMail: the position file and the mail text files, whose code tables
+// differ from the clipboard's.
+enum class TemplateKind { ClipPosition, FilePosition, Mail, FileMail };
 
 const std::u16string& PlayerName(bool first) {
   return first ? g_Record.header.firstPlayer : g_Record.header.secondPlayer;
@@ -517,12 +520,83 @@ void RefuseCode(TemplateKind kind, char16_t code) {
               kind == TemplateKind::Mail ? u"メール書式エラー" : u"局面書式エラー");
 }
 
-void ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind kind,
+// The position file's text: the template, then the side-to-move line.
+bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind kind,
+                    std::u16string_view title);
+void AppendPositionFileText(std::u16string& out, std::u16string_view title) {
+  ExpandTemplate(out, g_szBoardTextFormat, TemplateKind::FilePosition, title);
+  AppendSideToMoveLine(out);
+}
+
+// The mail text files' codes: those of the position file, except %d (the
+// position file's text), %k (the whole record), %f and %F (the record's
+// name), %I (棋戦) and %0 (none); an unknown code is told and yields nothing.
+bool ExpandFileMailTemplate(std::u16string& out, std::u16string_view tmpl, std::u16string_view title) {
+  const RecordHeader& h = g_Record.header;
+  const int n = g_Record.moveNumber;
+  const bool lastByFirst = g_Board.sideToMove != kSente;
+  bool allKnown = true;
+  for (size_t i = 0; i < tmpl.size(); ++i) {
+    const char16_t ch = tmpl[i];
+    if (ch != u'%') {
+      out += ch;
+      continue;
+    }
+    if (++i >= tmpl.size()) break;
+    const char16_t code = tmpl[i];
+    const char16_t lower = code >= u'A' && code <= u'Z' ? char16_t(code - u'A' + u'a') : code;
+    switch (lower) {
+      case u'a':
+      case u'l': out += FormatTemplateMove(n, code == u'A' || code == u'L', code == u'L'); continue;
+      case u'p':
+        if (n >= 2) out += FormatTemplateMove(n - 1, code == u'P', true);
+        continue;
+      case u'n': AppendDecimal(out, n); continue;
+      case u'c': out += kCrLf; continue;
+      case u'd': AppendPositionFileText(out, title); continue;
+      case u'b': out += h.firstPlayer; continue;
+      case u'w': out += h.secondPlayer; continue;
+      case u'h': out += PlayerName(lastByFirst); continue;
+      case u'o': out += PlayerName(!lastByFirst); continue;
+      case u'f': out += title; continue;
+      case u'y': out += g_szToday; continue;
+      case u't': out += g_szNowTime; continue;
+      case u'g': out += h.startTime; continue;
+      case u'e': out += h.endTime; continue;
+      case u'i': out += h.event; continue;
+      case u's': out += h.opening; continue;
+      case u'u': out += h.title; continue;
+      case u'm': out += h.timeLimit; continue;
+      case u'r': out += h.publishedIn; continue;
+      case u'k': WriteZr2ToBuffer(out, kZr2WholeTree); continue;
+      case u'*':
+        if (g_Record.current && g_Record.current->comment) AppendCommentLines(g_Record.current->comment, out);
+        continue;
+      case u'"': i = i + AppendIncludedFile(tmpl.substr(i + 1), out); continue;
+      case u'%': out += u'%'; continue;
+      case u'{': out += u'{'; continue;
+      default:
+        if (lower >= u'1' && lower <= u'5') {
+          out += h.userItems[lower - u'1'];
+          continue;
+        }
+        break;
+    }
+    ShowMessage(FormatU16(u"メール書式エラー(%%%c)", int(code)), kMbOk | kMbIconError);
+    allKnown = false;
+  }
+  return allKnown;
+}
+
+// Expands tmpl into out; false when a code was refused (the message shown).
+bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind kind,
                     std::u16string_view title) {
   const RecordHeader& h = g_Record.header;
   const int n = g_Record.moveNumber;
+  if (kind == TemplateKind::FileMail) return ExpandFileMailTemplate(out, tmpl, title);
   const bool mail = kind == TemplateKind::Mail;
   const bool file = kind == TemplateKind::FilePosition;
+  bool allKnown = true;
   // The side that made the last move is the one not to move now.
   const bool lastByFirst = g_Board.sideToMove != kSente;
   for (size_t i = 0; i < tmpl.size(); ++i) {
@@ -619,7 +693,9 @@ void ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
         break;
     }
     RefuseCode(kind, code);
+    allKnown = false;
   }
+  return allKnown;
 }
 
 }  // namespace
@@ -636,10 +712,17 @@ int AppendMailText(std::u16string& text, int which, std::u16string_view recordTi
   return 0;
 }
 
+int ExpandMailTemplate(std::u16string& text, int which, std::u16string_view recordTitle) {
+  g_szToday = FormatToday(false);
+  g_szNowTime = FormatNowTime();
+  return ExpandTemplate(text, which == 1 ? g_szMailFormat1 : g_szMailFormat2, TemplateKind::FileMail, recordTitle)
+             ? 0
+             : 1;
+}
+
 int ExpandPositionTemplate(RecordTextFile& file, bool utf8, std::u16string_view recordTitle) {
   std::u16string text;
-  ExpandTemplate(text, g_szBoardTextFormat, TemplateKind::FilePosition, recordTitle);
-  AppendSideToMoveLine(text);
+  AppendPositionFileText(text, recordTitle);
   WriteCrLfText(file, text, utf8);
   return file.Failed() ? 2 : 0;
 }

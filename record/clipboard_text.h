@@ -76,8 +76,13 @@ void AppendSideToMoveLine(std::u16string& text);
 // The position template 盤面書式 expanded, ending with CR LF. recordTitle is
 // the record name as shown.
 void AppendPositionText(std::u16string& text, std::u16string_view recordTitle);
-// メール書式１ (which 1) or メール書式２ expanded.
+// メール書式１ (which 1) or メール書式２ expanded as the clipboard's mail text.
 int AppendMailText(std::u16string& text, int which, std::u16string_view recordTitle);
+// メール書式１ (which 1) or メール書式２ expanded as the mail text files hold it
+// (CR LF line ends): the position file's codes, %d the position file's text,
+// %k the whole record. 0, or 1 when a code was refused (told in a box; the
+// rest is expanded all the same).
+int ExpandMailTemplate(std::u16string& text, int which, std::u16string_view recordTitle);
 // The %"name" code: tmpl starts just after the opening quote. Appends the
 // file's text (LF as CR LF) and returns the template position after the
 // closing quote.

