@@ -2,6 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <QApplication>
+#include <QProgressDialog>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +15,8 @@
 #include "settings/ftp_env.h"
 
 int g_nFtpPort = 21;
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -56,7 +62,52 @@ struct CurlHandle {
   }
 };
 
+// Runs the transfer while the window goes on being painted. An upload that
+// lasts more than half a second shows a box whose 中止 ends it (the file
+// then stays under its temporary name on the server, never under its own).
+CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, const std::u16string& server,
+                     bool& stopped) {
+  CURLM* multi = curl_multi_init();
+  if (!multi) return curl_easy_perform(curl);
+  curl_multi_add_handle(multi, curl);
+  QProgressDialog box(QString::fromUtf16(u"FTP転送中(") + QString::fromStdU16String(local) + u" → "_s +
+                          QString::fromStdU16String(server) + u")"_s,
+                      QString::fromUtf16(u"中止"), 0, 1000, QApplication::activeWindow());
+  box.setWindowTitle(QString::fromUtf16(u"FTP転送"));
+  box.setWindowModality(Qt::ApplicationModal);
+  box.setMinimumDuration(500);
+  box.setAutoReset(false);
+  box.setAutoClose(false);
+  box.setValue(0);
+  CURLcode result = CURLE_OK;
+  int running = 1;
+  while (running > 0) {
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) break;
+    curl_multi_poll(multi, nullptr, 0, 50, nullptr);
+    curl_off_t sent = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+    box.setValue(size > 0 ? int(std::min<curl_off_t>(999, sent * 1000 / size)) : 0);
+    QCoreApplication::processEvents();
+    if (box.wasCanceled()) {
+      stopped = true;
+      break;
+    }
+  }
+  int left = 0;
+  while (CURLMsg* m = curl_multi_info_read(multi, &left))
+    if (m->msg == CURLMSG_DONE) result = m->data.result;
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return result;
+}
+
 }  // namespace
+
+int g_nFtpLowSpeedSeconds = 30;
 
 int FtpUploadFile(int index) {
   static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -72,6 +123,13 @@ int FtpUploadFile(int index) {
   ShowStatus(FormatU16(u"FTP転送開始(%s → %s)。", local.c_str(), d.server.c_str()));
 
   const std::u16string remote = FileNamePart(local);
+  // A name with a line break or another control character cannot travel in
+  // an FTP command: refused before connecting.
+  for (char16_t c : remote)
+    if (c < 0x20 || c == 0x7F) {
+      ShowMessage(FormatU16(u"ファイル名(%s)はFTPで転送できません。", remote.c_str()), kMbOk | kMbIconError);
+      return -3;
+    }
   const std::u16string temp = remote + u".FTPTMP";
   FILE* file = IsReadableRegularFile(local) ? std::fopen(PathToNative(local).c_str(), "rb") : nullptr;
   if (!file) {
@@ -100,13 +158,26 @@ int FtpUploadFile(int index) {
   curl_easy_setopt(h.curl, CURLOPT_POSTQUOTE, h.quote);
   curl_easy_setopt(h.curl, CURLOPT_CONNECTTIMEOUT, 30L);
   curl_easy_setopt(h.curl, CURLOPT_FTP_RESPONSE_TIMEOUT, 30L);
+  // A server that stops taking the data ends the transfer instead of
+  // holding it for ever.
+  curl_easy_setopt(h.curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(h.curl, CURLOPT_LOW_SPEED_TIME, long(g_nFtpLowSpeedSeconds));
   curl_easy_setopt(h.curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h.curl, CURLOPT_PROTOCOLS_STR, "ftp");
   if (!d.passive) curl_easy_setopt(h.curl, CURLOPT_FTPPORT, "-");
-  const CURLcode rc = curl_easy_perform(h.curl);
+  bool stopped = false;
+  const CURLcode rc = RunTransfer(h.curl, size, local, d.server, stopped);
   std::fclose(file);
+  if (stopped) {
+    ShowStatus(FormatU16(u"FTP転送を中止しました(%s → %s)。", local.c_str(), d.server.c_str()));
+    return -5;
+  }
+  curl_off_t sent = 0;
+  curl_easy_getinfo(h.curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+  // Too slow once the data flowed: the transfer failed, not the connection.
+  const bool stalled = rc == CURLE_OPERATION_TIMEDOUT && sent > 0;
 
-  switch (rc) {
+  switch (stalled ? CURLE_UPLOAD_FAILED : rc) {
     case CURLE_OK:
       ShowStatus(FormatU16(u"FTP転送しました(%s → %s)。", local.c_str(), d.server.c_str()));
       return 0;

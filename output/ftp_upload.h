@@ -8,9 +8,13 @@ class CNarvoView;
 // The control port (21); tests point it at their own server.
 extern int g_nFtpPort;
 
+// Seconds an upload may go on without a byte going out before it fails (30).
+extern int g_nFtpLowSpeedSeconds;
+
 // 0 done (or skipped: no server or no user), -1 no connection or login,
-// -2 the folder cannot be entered, -3 the transfer failed, -4 the rename
-// failed. Each failure is shown in its box.
+// -2 the folder cannot be entered, -3 the transfer failed (or the name
+// cannot travel), -4 the rename failed, each shown in its box; -5 stopped
+// by the user (中止), told in the status line.
 int FtpUploadFile(int index);
 // Every selected destination in table order; a failure does not stop the others.
 void FtpUploadAll(CNarvoView* view);

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShowEvent>
+#include <QTextCursor>
+#include <QVariant>
 
 #include <climits>
 #include <algorithm>
@@ -176,10 +178,49 @@ void DataExchange::UnsignedRange(QWidget* control, int& value, int low, int high
   Number(control, value, true, true, low, high);
 }
 
+namespace {
+
+// What a text control holds as the stored value counts it: a line break of a
+// multi-line edit is stored as CR LF, two characters.
+qsizetype StoredLength(const QString& text, bool multiline) {
+  return text.size() + (multiline ? text.count(u'\n') : 0);
+}
+
+// The control takes no more than limit characters as typed or pasted (a
+// value already longer when loaded is kept whole, for the check on OK to
+// report rather than cut silently).
+void LimitTyping(QWidget* control, qsizetype limit) {
+  if (auto* line = qobject_cast<QLineEdit*>(control)) {
+    line->setMaxLength(int(std::max(limit, line->text().size())));
+    return;
+  }
+  auto* edit = qobject_cast<QPlainTextEdit*>(control);
+  if (!edit) return;
+  const qsizetype allowed = std::max(limit, StoredLength(edit->toPlainText(), true));
+  edit->setProperty("narvoMaxChars", QVariant::fromValue(allowed));
+  if (edit->property("narvoLimited").toBool()) return;
+  edit->setProperty("narvoLimited", true);
+  QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit] {
+    const qsizetype max = edit->property("narvoMaxChars").value<qsizetype>();
+    const QString text = edit->toPlainText();
+    if (StoredLength(text, true) <= max) return;
+    // Cut from the end of what was typed: keep the first max stored characters.
+    qsizetype keep = 0, stored = 0;
+    while (keep < text.size() && stored + (text[keep] == u'\n' ? 2 : 1) <= max) stored += text[keep++] == u'\n' ? 2 : 1;
+    QTextCursor c(edit->document());
+    c.setPosition(int(keep));
+    c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+  });
+}
+
+}  // namespace
+
 void DataExchange::Text(QWidget* control, std::u16string& value, int maxChars) {
   if (failed_) return;
   if (!save_) {
     SetControlText(control, QString::fromStdU16String(value));
+    if (maxChars >= 0) LimitTyping(control, maxChars);
     return;
   }
   QString text = ControlText(control);

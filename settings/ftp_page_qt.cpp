@@ -60,10 +60,14 @@ CFtpPage::CFtpPage() {
     name->setText(QString::fromStdU16String(FormatU16(u"設定%d", g_FtpTable.count + 1)));
     list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     g_FtpTable.selectedIndex = -1;
+    // The new destination is in the list at once (selected, as a new one
+    // is); OK stores the fields into it by its name.
+    if (AddFtpDestination(g_FtpTable, Fields()) == 2) Fill();
     UpdateButtons();
   });
   connect(deleteButton, &QPushButton::clicked, this, [this] {
-    const int row = list->currentRow();
+    // The one destination shown as selected (削除 is offered for one only).
+    const int row = SingleSelectedRow();
     list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     for (QLineEdit* e : {name, server, user, password, folder}) e->clear();
     DeleteFtpDestination(row);
@@ -136,14 +140,19 @@ void CFtpPage::OnSelectionChanged() {
   UpdateButtons();
 }
 
-void CFtpPage::UpdateButtons() {
-  int selected = 0, only = -1;
+int CFtpPage::SingleSelectedRow() const {
+  int only = -1;
   for (int i = 0; i < list->count(); ++i)
     if (list->item(i)->isSelected()) {
-      ++selected;
+      if (only >= 0) return -1;
       only = i;
     }
-  const bool one = selected == 1;
+  return only;
+}
+
+void CFtpPage::UpdateButtons() {
+  const int only = SingleSelectedRow();
+  const bool one = only >= 0;
   upButton->setEnabled(one && only > 0);
   downButton->setEnabled(one && only < list->count() - 1);
   deleteButton->setEnabled(one);

@@ -40,6 +40,8 @@ protected:
 private:
   void Fill();
   void UpdateButtons();
+  // The row of the only selected item, -1 when none or several are selected.
+  int SingleSelectedRow() const;
   void OnSelectionChanged();
   bool filling_ = false;
 };

@@ -91,6 +91,24 @@ TEST_F(FtpPageTest, ButtonsFollowTheSelectionAndCancelPutsTheTableBack) {
   EXPECT_EQ(Names(), u"A B* C ");
 }
 
+// The destination shown as selected is the one deleted, whatever the list's
+// caret says (after the list is filled it has none).
+TEST_F(FtpPageTest, DeleteTakesTheDestinationShownAsSelected) {
+  Run([](CFtpPage& p) {
+    EXPECT_EQ(p.list->currentRow(), -1);
+    EXPECT_TRUE(p.deleteButton->isEnabled());
+    p.deleteButton->click();
+    EXPECT_EQ(Names(), u"A C ");
+    EXPECT_EQ(p.list->count(), 2);
+    p.newButton->click();  // appears in the list at once
+    EXPECT_EQ(p.list->count(), 3);
+    EXPECT_EQ(p.list->item(2)->text(), QString::fromUtf16(u"設定3"));
+    EXPECT_TRUE(p.list->item(2)->isSelected());
+    return true;
+  });
+  EXPECT_EQ(Names(), u"A C 設定3* ");
+}
+
 TEST_F(FtpPageTest, OkAddsTheDestinationInTheFields) {
   Run([](CFtpPage& p) {
     p.newButton->click();

@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <string>
 
@@ -16,6 +21,8 @@
 #include "tests/support/ftp_server.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -105,6 +112,59 @@ TEST_F(FtpUploadTest, FailuresGiveTheirResultAndMessage) {
     EXPECT_FALSE(TemporaryLeft());
     EXPECT_EQ(Arrived("/sub dir"), "");
   }
+}
+
+// A server that takes the data connection and then stops reading: the
+// upload ends by itself within the low-speed limit, or at once by 中止, and
+// the window goes on being painted meanwhile.
+TEST_F(FtpUploadTest, AStalledUploadEndsWithinTheLimitOrBy中止) {
+  std::string big(48 << 20, 'x');
+  ASSERT_TRUE(WriteFileBytes(local, big));
+  FtpServer ftp(server.path().toStdString(), FtpServer::kStalling);
+  g_nFtpPort = ftp.Port();
+  AddFtpDestination(g_FtpTable, Dest(u"止まる", u""));
+  g_nFtpLowSpeedSeconds = 2;
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(100);
+  QElapsedTimer took;
+  took.start();
+  EXPECT_EQ(FtpUploadFile(0), -3);
+  EXPECT_LT(took.elapsed(), 15000);
+  EXPECT_GT(ticks, 10);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"ファイルのFTP転送に失敗しました(" + local + u")。");
+
+  // 中止 in the box that comes up.
+  g_nFtpLowSpeedSeconds = 60;
+  ui.boxes.clear();
+  QTimer press;
+  QObject::connect(&press, &QTimer::timeout, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QProgressDialog*>(w); box && box->isVisible()) {
+        EXPECT_EQ(box->windowTitle(), u"FTP転送"_s);
+        box->cancel();
+      }
+  });
+  press.start(200);
+  took.restart();
+  EXPECT_EQ(FtpUploadFile(0), -5);
+  EXPECT_LT(took.elapsed(), 10000);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(QFile::exists(server.path() + "/対局 記録.zrf"));
+  g_nFtpLowSpeedSeconds = 30;
+}
+
+TEST_F(FtpUploadTest, ANameThatCannotTravelIsRefusedBeforeConnecting) {
+  const std::u16string odd = PathFromNative(client.path().toStdString()) + u"/二行\nの名前.zrf";
+  ASSERT_TRUE(WriteFileBytes(odd, bytes));
+  g_szRecordFilePath = odd;
+  AddFtpDestination(g_FtpTable, Dest(u"A", u""));
+  g_nFtpPort = FreePort();  // nobody listens: a connection would fail otherwise
+  EXPECT_EQ(FtpUploadFile(0), -3);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"ファイル名(二行\nの名前.zrf)はFTPで転送できません。");
 }
 
 TEST_F(FtpUploadTest, AFailingDestinationDoesNotStopTheNext) {

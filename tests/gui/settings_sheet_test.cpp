@@ -26,6 +26,7 @@
 #include "settings/pro_sheet_qt.h"
 #include "settings/settings_pages_qt.h"
 #include "settings/settings_sheet_qt.h"
+#include "view/piece_images.h"
 #include "view/sounds.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
@@ -105,6 +106,27 @@ TEST_F(SettingsSheetTest, OkUntouchedChangesOnlyTheUpperCaseBreaks) {
   EXPECT_EQ(FormatEnvFile(), ReplaceLine(before, u"\"%Oさん、こんにちは。%C%C%D\"",
                                          u"\"%Oさん、こんにちは。%c%c%D\""));
   EXPECT_EQ(g_trace, (std::vector<std::string>{"info-panel"}));
+}
+
+// The mail page's edits stop at what the settings keep: 1023 characters of
+// body (a line break counts as the two of CR LF), 255 of subject and recipient.
+TEST_F(SettingsSheetTest, MailPageEditsStopAtTheirLimits) {
+  RecordingUi ui;
+  Run([&](CProSheet& sheet) {
+    auto* mail = Show<CIntMailPage>(sheet, 2);
+    mail->body->setPlainText(QString());
+    mail->body->insertPlainText(QString(1000, u'a') + u"\n"_s + QString(100, u'b'));
+    const QString body = mail->body->toPlainText();
+    EXPECT_EQ(body.size() + body.count(u'\n'), 1023);
+    mail->subject->setText(QString(300, u's'));
+    mail->to->setText(QString(300, u't'));
+    EXPECT_EQ(mail->subject->text().size(), 255);
+    EXPECT_EQ(mail->to->text().size(), 255);
+    return true;
+  });
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(g_szNetMailBody, std::u16string(1000, u'a') + u"%c" + std::u16string(21, u'b'));
+  EXPECT_EQ(g_szNetMailSubject.size(), 255u);
 }
 
 TEST_F(SettingsSheetTest, CancelAfterEditsOnEveryPageChangesNothing) {
@@ -192,11 +214,11 @@ TEST_F(SettingsSheetTest, InformationHistoryAndEnglishPages) {
     auto* info = Show<CInfoPage>(sheet, 1);
     EXPECT_EQ(info->user[4]->text(), u"相手アドレス"_s);
     EXPECT_EQ(info->problem[0]->text(), u"作者：%/3"_s);
+    // The edits take no more than their limits.
     info->user[2]->setText(QString(101, u'x'));
-    EXPECT_FALSE(sheet.SetActivePage(11));
-    info->user[2]->setText(QString(100, u'x'));
+    EXPECT_EQ(info->user[2]->text().size(), 100);
     info->problem[1]->setText(QString(256, u'y'));
-    EXPECT_FALSE(sheet.SetActivePage(11));
+    EXPECT_EQ(info->problem[1]->text().size(), 255);
     info->problem[1]->setText(u"発表：%/4"_s);
     auto* his = Show<CHisPage>(sheet, 11);
     EXPECT_EQ(his->count->Text(), "20");
@@ -212,9 +234,7 @@ TEST_F(SettingsSheetTest, InformationHistoryAndEnglishPages) {
   });
   std::vector<std::u16string> messages;
   for (const RecordedBox& b : ui.boxes) messages.push_back(b.text);
-  EXPECT_EQ(messages, (std::vector<std::u16string>{u"100 文字以内で入力してください。",
-                                                   u"255 文字以内で入力してください。",
-                                                   u"0 から 20 までの整数を入力してください。"}));
+  EXPECT_EQ(messages, (std::vector<std::u16string>{u"0 から 20 までの整数を入力してください。"}));
   EXPECT_EQ(g_szUserInfoName[2], std::u16string(100, u'x'));
   EXPECT_EQ(g_nHistorySize, 0);
   for (int mode : {g_nHistoryModeUser, g_nHistoryModeUser2, g_nHistoryModeUser3,
@@ -445,6 +465,16 @@ TEST_F(SettingsSheetTest, HelpTopicsAndTheRememberedPage) {
   EXPECT_EQ(SheetHelpTopic(13), 10021);
   EXPECT_EQ(SheetHelpTopic(14), 10022);
   EXPECT_EQ(SheetHelpTopic(15), 10010);
+  // Each page's topic is a section of the help page, with text of its own.
+  QFile help(u":/help/index.html"_s);
+  InitBuiltinResources();
+  ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+  const QString page = QString::fromUtf8(help.readAll());
+  for (int topic : topics) {
+    const qsizetype at = page.indexOf(u"id=\""_s + QString::number(topic) + u"\""_s);
+    EXPECT_GE(at, 0) << topic;
+    EXPECT_GT(page.indexOf(u"<p>"_s, at) - at, 0) << topic;
+  }
 }
 
 TEST_F(SettingsSheetTest, PrintFontsStoredAtOnceAndPutBackByCancel) {

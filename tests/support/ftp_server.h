@@ -36,16 +36,36 @@ inline bool Accepts(int port) {
   return ok;
 }
 
+// A writable server whose data connections, once opened, are never read:
+// an upload to it stalls as on a server that hangs.
+inline constexpr char kStallingFtpServer[] = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, DTPHandler
+from pyftpdlib.servers import FTPServer
+class Stalling(DTPHandler):
+    def handle_read_event(self):
+        self.del_channel()
+a = DummyAuthorizer()
+a.add_user('taro', 'secret', sys.argv[2], perm='elradfmwMT')
+FTPHandler.authorizer = a
+FTPHandler.dtp_handler = Stalling
+FTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler).serve_forever()
+)";
+
 // pyftpdlib serving `root` to user "taro" with password "secret".
 class FtpServer {
  public:
-  FtpServer(const std::string& root, bool writable) : port_(FreePort()) {
+  enum Mode { kReadOnly, kWritable, kStalling };
+  FtpServer(const std::string& root, bool writable) : FtpServer(root, writable ? kWritable : kReadOnly) {}
+  FtpServer(const std::string& root, Mode mode) : port_(FreePort()) {
     pid_ = fork();
     if (pid_ == 0) {
       const std::string dir = root, port = std::to_string(port_);
       std::vector<const char*> args = {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
                                        port.c_str(), "-d", dir.c_str(), "-u", "taro", "-P", "secret"};
-      if (writable) args.push_back("-w");
+      if (mode == kStalling) args = {"/usr/bin/python3", "-c", kStallingFtpServer, port.c_str(), dir.c_str()};
+      if (mode == kWritable) args.push_back("-w");
       args.push_back(nullptr);
       freopen("/dev/null", "w", stderr);
       execv(args[0], const_cast<char* const*>(args.data()));
