@@ -343,8 +343,8 @@ const CommandEntry g_CommandTable[] = {
   // id, menu, text, accelerator, handler, rule, flags, toolbar, icon
   // ---- ファイル
   {kCmdFileOpen, kFile, u"開く(&O)...", nullptr, VIEW(OpenFileWithDialog(g_pView)), RuleRecentFiles, 0, kBarStandard, "sp:open"},
-  {kCmdOpenNextFile, kFile, u"次のファイルを開く(&D)", nullptr, VIEW(OpenNextFile(g_pView)), RuleNextFile, 0, kBarNone, nullptr},
-  {kCmdOpenPrevFile, kFile, u"前のファイルを開く(&U)", nullptr, VIEW(OpenPrevFile(g_pView)), RuleNextFile, 0, kBarNone, nullptr},
+  {kCmdOpenNextFile, kFile, u"次のファイルを開く(&D)", "PgDown", VIEW(OpenNextFile(g_pView)), RuleNextFile, 0, kBarNone, nullptr},
+  {kCmdOpenPrevFile, kFile, u"前のファイルを開く(&U)", "PgUp", VIEW(OpenPrevFile(g_pView)), RuleNextFile, 0, kBarNone, nullptr},
   SEP(kFile),
   {kCmdFileSave, kFile, u"上書き保存(&S)", nullptr, VIEW(SaveCurrentRecord(g_pView)), RuleSave, 0, kBarStandard, "sp:save"},
   {kCmdFileSaveAs, kFile, u"名前を付けて保存(&A)...", nullptr, VIEW(SaveFileAs(g_pView)), RuleSave, 0, kBarNone, nullptr},

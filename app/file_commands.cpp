@@ -7,6 +7,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
@@ -59,7 +61,15 @@ FileDialogResult RunQtFileDialog(CNarvoView* view, FileDialogRequest& r) {
     filters << Q(text) + " (" + p + ")";
   }
   QFileDialog dialog(view, Q(r.title), Q(r.folder));
+  // Qt's own dialog, which speaks the translation the program loads.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The filter texts name their patterns already: the patterns Qt reads
+  // from the appended parentheses are not shown a second time.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(filters);
+  // Wide enough for long Japanese names and their dates.
+  dialog.resize(std::max(dialog.width(), 780), std::max(dialog.height(), 460));
+  if (auto* tree = dialog.findChild<QTreeView*>()) tree->header()->resizeSection(0, 360);
   if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[r.filterIndex - 1]);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);

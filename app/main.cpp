@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
 
   QApplication qapp(argc, argv);
+  InstallJapaneseQtTranslation();
   InstallQtUi();
   CNarvoApp app;
   std::unique_ptr<StartupProbe> probe;

@@ -575,6 +575,9 @@ void CMainFrame::BuildPreviewBar() {
     row->addWidget(new QLabel(Q(labels[k]), pane));
     m_pTrimEdit[k] = new QSpinBox(pane);
     m_pTrimEdit[k]->setRange(0, 500);
+    // A number is checked once typed whole (Enter, leaving the box, or an
+    // arrow), not at each keystroke, when "4" of "445" would break the rule.
+    m_pTrimEdit[k]->setKeyboardTracking(false);
     row->addWidget(m_pTrimEdit[k]);
     connect(m_pTrimEdit[k], &QSpinBox::valueChanged, this, [this, k](int v) { OnTrimEdit(k, v); });
   }

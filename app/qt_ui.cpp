@@ -1,5 +1,9 @@
 #include "app/qt_ui.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,4 +72,19 @@ void QtUi::PlayWarningSound() { ::PlayWarningSound(); }
 void InstallQtUi() {
   static QtUi ui;
   if (&Ui() != &ui) SetUi(&ui);
+}
+
+bool InstallJapaneseQtTranslation() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return false;
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  bool loaded = false;
+  for (const char* name : {"qtbase_ja", "qtmultimedia_ja"}) {
+    auto* translator = new QTranslator(app);  // lives and goes with the application
+    if (translator->load(QString::fromLatin1(name), folder) && QCoreApplication::installTranslator(translator))
+      loaded = true;
+    else
+      delete translator;
+  }
+  return loaded;
 }

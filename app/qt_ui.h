@@ -12,3 +12,7 @@ public:
 
 // Installs the one Qt port (idempotent).
 void InstallQtUi();
+// Qt's own dialogs (file, colour, font, print, message-box buttons) speak
+// Japanese, whatever the system's locale: loads Qt's Japanese translation.
+// False when it is not installed.
+bool InstallJapaneseQtTranslation();

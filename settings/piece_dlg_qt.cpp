@@ -102,7 +102,7 @@ void CPieceDlg::OnBrowse() {
   FileDialogRequest r;
   r.title = u"外部駒ファイルの設定";
   r.folder = BrowseFolder().toStdU16String();
-  r.filters = {{u"BITMAP", kBitmapPatterns}};
+  r.filters = {{u"BITMAP(*.BMP)", kBitmapPatterns}};
   if (RunFileDialog(g_pView, r).answer == 1 && !r.fileName.empty())
     m_file->setText(QString::fromStdU16String(r.fileName));
 }

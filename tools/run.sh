@@ -3,9 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
-if [ -x build/app/narvo ]; then
-  exec build/app/narvo "$@"
-fi
-echo "Built. The program's window is not part of this build yet."
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNARVO_BENCH=OFF >/dev/null
+# Only the program: the tests and benchmarks are tools/test.sh's.
+cmake --build build -j"$(nproc)" --target narvo
+exec build/app/narvo "$@"

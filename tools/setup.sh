@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev
   fonts-ipaexfont fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   libcurl4-openssl-dev libgif-dev python3-pyftpdlib
-  xvfb xauth xdg-utils poppler-utils shared-mime-info desktop-file-utils libglib2.0-bin libxcb1-dev
+  qt6-translations-l10n
+  xvfb xauth openbox x11-utils xdg-utils poppler-utils shared-mime-info desktop-file-utils libglib2.0-bin libxcb1-dev
   clang libclang-rt-dev
 )
 missing=()

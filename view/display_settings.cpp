@@ -31,6 +31,7 @@ bool QtChooseColor(EnvColor& colour) {
   // A fresh set of custom colours each time.
   for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
   QColorDialog dialog(QColor(colour.r, colour.g, colour.b), DialogParent());
+  dialog.setOption(QColorDialog::DontUseNativeDialog);  // Qt's own, in the loaded translation
   if (dialog.exec() != QDialog::Accepted) return false;
   QColor c = dialog.selectedColor();
   colour = {static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
@@ -40,7 +41,7 @@ bool QtChooseColor(EnvColor& colour) {
 
 bool QtChooseFont(QFont& font) {
   bool ok = false;
-  QFont chosen = QFontDialog::getFont(&ok, font, DialogParent());
+  QFont chosen = QFontDialog::getFont(&ok, font, DialogParent(), QString(), QFontDialog::DontUseNativeDialog);
   if (ok) font = chosen;
   return ok;
 }

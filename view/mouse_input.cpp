@@ -245,8 +245,22 @@ bool OnViewContextMenu(CNarvoView* view, QPoint globalPos) {
   g_pMainFrame->UpdateCommandUi();
   QMenu menu(view);
   for (int id : ids) {
-    if (id == 0) menu.addSeparator();
-    else if (QAction* a = g_pMainFrame->ActionFor(id)) menu.addAction(a);
+    if (id == 0) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* a = g_pMainFrame->ActionFor(id);
+    if (!a) continue;
+    // The preview menu names the image command as a save under a name of the
+    // user's; the item still runs the frame's command under its rules.
+    if (g_AppMode == kModePreview && id == kCmdSaveImageAs) {
+      QAction* item = menu.addAction(QString::fromUtf16(u"名前を付けて画像を保存(&G)..."));
+      item->setEnabled(a->isEnabled());
+      item->setData(a->data());
+      QObject::connect(item, &QAction::triggered, a, &QAction::trigger);
+      continue;
+    }
+    menu.addAction(a);
   }
   g_pShowPopupMenu(menu, globalPos);
   return true;

@@ -12,12 +12,14 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSettings>
+#include <QSpinBox>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
 #include "app/command_table.h"
+#include "app/file_commands.h"
 #include "app/instance.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
@@ -320,6 +322,60 @@ TEST_F(StartUp, ExtremeSettingsStartWithTheWindowsOnTheScreen) {
   }
   g_pView->repaint();
   EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(g_pMainFrame->close());
+}
+
+TEST_F(StartUp, PageDownAndPageUpOpenTheNeighbouringRecords) {
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  const QString folder = home.Path() + u"/records"_s;
+  QDir().mkpath(folder);
+  for (const char* name : {"a.zrf", "b.zrf", "c.zrf"}) {
+    QFile f(folder + u"/"_s + QString::fromLatin1(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("   1 ７六歩(77)\n");
+  }
+  ASSERT_EQ(OpenRecordFile(g_pView, (folder + u"/a.zrf"_s).toStdU16String()), 0);
+  g_pMainFrame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(g_pMainFrame));
+  g_pView->setFocus();
+  g_pMainFrame->UpdateCommandUi();  // as the idle update does
+  EXPECT_TRUE(g_pMainFrame->ActionFor(kCmdOpenNextFile)->isEnabled());
+  EXPECT_EQ(g_pMainFrame->ActionFor(kCmdOpenNextFile)->shortcut(), QKeySequence(Qt::Key_PageDown));
+  QTest::keyClick(g_pView, Qt::Key_PageDown);
+  EXPECT_EQ(g_szRecordFileName, u"b.zrf");
+  QTest::keyClick(g_pView, Qt::Key_PageDown);
+  EXPECT_EQ(g_szRecordFileName, u"c.zrf");
+  QTest::keyClick(g_pView, Qt::Key_PageUp);
+  EXPECT_EQ(g_szRecordFileName, u"b.zrf");
+  EXPECT_TRUE(g_pMainFrame->close());
+}
+
+// The 右 box typed into digit by digit: "4" of "445" alone would break the
+// ten-pixel rule, the whole number does not.
+TEST_F(StartUp, TrimBoxesTakeANumberTypedWhole) {
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  g_rcImageTrim[0] = 66, g_rcImageTrim[1] = 77, g_rcImageTrim[2] = 316, g_rcImageTrim[3] = 329;
+  g_pMainFrame->EnterPrintPreview();
+  const QList<QSpinBox*> boxes = g_pMainFrame->PreviewBar()->findChildren<QSpinBox*>();
+  ASSERT_EQ(boxes.size(), 4);
+  QSpinBox* right = nullptr;
+  for (QSpinBox* b : boxes)
+    if (b->value() == 316) right = b;
+  ASSERT_NE(right, nullptr);
+  right->setFocus();
+  right->selectAll();
+  QTest::keyClicks(right, u"445"_s);
+  QTest::keyClick(right, Qt::Key_Return);
+  EXPECT_EQ(right->value(), 445);
+  EXPECT_EQ(g_rcImageTrim[2], 445);
+  right->selectAll();
+  QTest::keyClicks(right, u"70"_s);  // whole, and still breaking the rule: snaps back
+  QTest::keyClick(right, Qt::Key_Return);
+  EXPECT_EQ(g_rcImageTrim[2], 445);
+  EXPECT_EQ(right->value(), 445);
+  g_pMainFrame->LeavePrintPreview();
   EXPECT_TRUE(g_pMainFrame->close());
 }
 

@@ -450,9 +450,14 @@ TEST(MouseInputMenus, EachModeHasItsMenuAndAHandledRightClickNone) {
     CMainFrame frame;
     CNarvoView* view = frame.View();
     view->resize(CalcBoardWindowWidth(CurrentCellSize(), 1.0), 9 * CurrentCellSize().h + 70);
+    static QStringList texts;
     g_pShowPopupMenu = [](QMenu& menu, QPoint) {
       g_menuIds.clear();
-      for (QAction* a : menu.actions()) g_menuIds.push_back(a->isSeparator() ? 0 : a->data().toInt());
+      texts.clear();
+      for (QAction* a : menu.actions()) {
+        g_menuIds.push_back(a->isSeparator() ? 0 : a->data().toInt());
+        texts << a->text();
+      }
     };
     const std::vector<int> none;
     const struct {
@@ -475,6 +480,10 @@ TEST(MouseInputMenus, EachModeHasItsMenuAndAHandledRightClickNone) {
       view->m_bContextHandled = false;
       EXPECT_EQ(OnViewContextMenu(view, QPoint(10, 10)), !k.ids.empty());
       EXPECT_EQ(g_menuIds, k.ids.empty() ? std::vector<int>{-1} : k.ids);
+      if (k.mode == kModePreview) {
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_EQ(texts[0], QString::fromUtf16(u"名前を付けて画像を保存(&G)..."));
+      }
     }
     // The game's items keep their rules: 投了 and the take-back as the game
     // stands.

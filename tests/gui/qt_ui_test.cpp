@@ -3,12 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/file_commands.h"
 #include "app/qt_ui.h"
+#include "view/display_settings.h"
 #include "tests/support/qt_test_app.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -70,6 +78,51 @@ TEST(QtUi, ButtonsAnswersAndCaption) {
     EXPECT_EQ(seen.buttons.size(), c.buttonCount);
     EXPECT_TRUE(seen.defaultButton.startsWith(QString::fromUtf8(c.defaultButton)));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Qt's own dialogs speak Japanese once the program has loaded Qt's
+// translation, whatever the locale of the test run; a file type shows its
+// patterns once.
+TEST(QtUi, StandardDialogsSpeakJapanese) {
+  EnsureQtApp();
+  ASSERT_TRUE(InstallJapaneseQtTranslation());
+  QStringList buttons, types;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+      if (!b->text().isEmpty()) buttons << b->text();
+    if (auto* combo = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s))
+      for (int i = 0; i < combo->count(); ++i) types << combo->itemText(i);
+    dialog->reject();
+  });
+  FileDialogRequest r;
+  r.folder = QDir::tempPath().toStdU16String();
+  r.filters = OpenFileFilters();
+  RunFileDialog(nullptr, r);
+  EXPECT_FALSE(buttons.contains(u"&Open"_s) || buttons.contains(u"Open"_s)) << buttons.join(u'|').toStdString();
+  EXPECT_TRUE(buttons.contains(u"キャンセル"_s) || buttons.contains(u"キャンセル(&C)"_s)) << buttons.join(u'|').toStdString();
+  ASSERT_FALSE(types.isEmpty());
+  EXPECT_EQ(types[0], u"棋譜(*.zrf, *.dovu)"_s);
+
+  QStringList colourButtons;
+  QString colourTitle;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    colourTitle = dialog->windowTitle();
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) colourButtons << b->text();
+    dialog->reject();
+  });
+  EnvColor colour{1, 2, 3};
+  EXPECT_FALSE(g_pChooseColor(colour));
+  EXPECT_NE(colourTitle, u"Select Color"_s);
+  EXPECT_TRUE(colourButtons.contains(u"キャンセル"_s) || colourButtons.contains(u"キャンセル(&C)"_s))
+      << colourButtons.join(u'|').toStdString();
 }
 
 }  // namespace
