@@ -32,6 +32,8 @@
 
 #include "app/file_commands.h"
 #include "app/narvo_app.h"
+#include "view/companion_window.h"
+#include "view/frame_place.h"
 #include "app/narvo_doc.h"
 #include "output/print_job.h"
 #include "output/score_sheet.h"
@@ -259,6 +261,7 @@ void CPersistentFrame::ActivateFrame() {
     show();
     raise();
     activateWindow();
+    OnShown();
     return;
   }
   m_bFirstActivation = false;
@@ -288,7 +291,7 @@ void CPersistentFrame::ActivateFrame() {
     setGeometry(r);  // the stored normal placement, frame excluded
   } else {
     resize(r.size());
-    move(r.topLeft());  // the frame's place, as "ウィンドウ" holds it
+    PlaceFrameAt(this, r.topLeft());  // the frame's place, as "ウィンドウ" holds it
   }
   if (in.stored.icon) {
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -301,6 +304,7 @@ void CPersistentFrame::ActivateFrame() {
   } else {
     show();
   }
+  OnShown();
 }
 
 void CPersistentFrame::SavePlacement() {
@@ -361,6 +365,11 @@ CMainFrame::CMainFrame() {
     connect(d, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
       if (isVisible()) UpdateCommandUi();
     });
+}
+
+void CMainFrame::OnShown() {
+  for (const Companion& c : m_companions)
+    if (auto* w = dynamic_cast<CompanionWindow*>(c.window)) w->ShowWithOwner();
 }
 
 CMainFrame::~CMainFrame() {

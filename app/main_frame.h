@@ -94,6 +94,8 @@ public:
 
 protected:
   virtual QRect DefaultPlacement() const;
+  // After each ActivateFrame's show: windows that wait for the frame follow.
+  virtual void OnShown() {}
   bool m_bFirstActivation = true;
 };
 
@@ -147,6 +149,9 @@ protected:
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   QRect DefaultPlacement() const override;
+
+protected:
+  void OnShown() override;
 
 private:
   void BuildMenusAndBars();

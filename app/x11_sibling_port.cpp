@@ -26,7 +26,12 @@ public:
     }
   }
   ~Connection() {
-    if (c_) xcb_disconnect(c_);
+    if (!c_) return;
+    // A round trip first: the server has then taken every request sent (the
+    // keys and messages for the sibling). Disconnecting right after a flush
+    // may lose them on a busy server.
+    std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    xcb_disconnect(c_);
   }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;

@@ -14,6 +14,7 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
+#include "view/frame_place.h"
 #include "app/narvo_doc.h"
 #include "app/undo.h"
 #include "record/board.h"
@@ -169,7 +170,7 @@ void CCommentDlg::showEvent(QShowEvent* event) {
     profile->beginGroup("comment_dialog");
     int x = profile->value("posi_x", 0).toInt(), y = profile->value("posi_y", 0).toInt();
     profile->endGroup();
-    if (x != 0 || y != 0) move(x < 0 ? 0 : x, y < 0 ? 0 : y);
+    if (x != 0 || y != 0) PlaceFrameAt(this, QPoint(x < 0 ? 0 : x, y < 0 ? 0 : y));
   }
   QTextCursor c = edit_->textCursor();
   c.clearSelection();

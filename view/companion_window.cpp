@@ -10,6 +10,7 @@
 
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
+#include "view/frame_place.h"
 #include "settings/comment_dialogs_qt.h"
 #include "settings/env.h"
 #include "settings/small_dialogs_qt.h"
@@ -78,7 +79,7 @@ CompanionWindow::CompanionWindow(QWidget* owner, WindowPlacement* placement)
 void CompanionWindow::PlaceAt(const QRect& rect) {
   m_bPlacing = true;
   resize(std::max(1, rect.width()), std::max(1, rect.height()));
-  move(rect.topLeft());
+  PlaceFrameAt(this, rect.topLeft());
   m_bPlacing = false;
   StorePlacement();
 }
@@ -98,11 +99,23 @@ void CompanionWindow::FitToDesktop() {
 }
 
 void CompanionWindow::ShowWindow(bool show) {
+  // Shown before its owner, a tool window is mapped with no owner to stay
+  // above: the window manager then leaves it under the main window. It is
+  // shown right after the owner is (ShowWithOwner).
+  QWidget* owner = parentWidget();
+  m_bShowWithOwner = show && owner && !owner->isVisible();
+  if (m_bShowWithOwner) return;
   if (show == isVisible()) return;
   if (show)
     this->show();
   else
     hide();
+}
+
+void CompanionWindow::ShowWithOwner() {
+  if (!m_bShowWithOwner || !parentWidget() || !parentWidget()->isVisible()) return;
+  m_bShowWithOwner = false;
+  show();
 }
 
 void CompanionWindow::StorePlacement() {

@@ -47,7 +47,10 @@ public:
   // Brings it back inside the desktop.
   void FitToDesktop();
   // Shows or hides without taking the focus.
+  // Shows or hides it; a window shown before its owner waits for it.
   void ShowWindow(bool show);
+  // Shows a window that waits for its owner, once the owner is shown.
+  void ShowWithOwner();
   // Places it at the rectangle given (pos and client size).
   void PlaceAt(const QRect& rect);
 
@@ -66,6 +69,7 @@ protected:
 private:
   void StorePlacement();
   bool m_bPlacing = false;
+  bool m_bShowWithOwner = false;  // to be shown when the owner is
 };
 
 // The record commands the windows call (the comment and time dialogs, the
