@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QCoreApplication>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -114,9 +115,17 @@ private:
 
 SoundPort* g_pSoundPort = nullptr;
 
+// Never destroyed with the program's statics: its effects must go while the
+// application object lives (when it is destroyed, or by FreePieceSounds
+// before), since an effect destroyed after it waits for it for ever. A
+// program ended by exit() (a lost display) leaves them to the process's end.
 QtSoundPort& QtPort() {
-  static QtSoundPort port;
-  return port;
+  static QtSoundPort* port = [] {
+    auto* made = new QtSoundPort;
+    qAddPostRoutine([] { QtPort().Release(); });
+    return made;
+  }();
+  return *port;
 }
 
 }  // namespace
