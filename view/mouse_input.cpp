@@ -88,9 +88,14 @@ int AskPromotion(CNarvoView* view, int to, int from, int piece) {
   const Qt::KeyboardModifiers mods = CurrentKeyboardModifiers();
   if (mods & Qt::ShiftModifier) return to | 0x80;
   if (mods & Qt::ControlModifier) return to;
+  // The piece stands on its target while the question is open, however often
+  // the view is painted meanwhile.
+  g_Lifted.target = to & 0x7F;
+  g_Lifted.targetCode = piece;
   ShowPieceOnTarget(view, to, piece);
   const std::u16string text = FormatU16(u"%s：成りますか？", FormatCandidateMove(to, from).c_str());
   const bool promote = ShowMessage(text, kMbYesNo | kMbIconQuestion, u"成／不成選択") == kIdYes;
+  g_Lifted.target = 0;
   RepaintCellNow(view, to);
   RepaintViewNow(view);
   return promote ? to | 0x80 : to;

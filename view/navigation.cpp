@@ -29,6 +29,8 @@ namespace {
 constexpr char16_t kNoTimerText[] = u"タイマーが使用できません。";
 
 bool g_heldKeys[5] = {};
+// Pressed since the replay loop last looked (a tap is down and up between two looks).
+bool g_pressedKeys[5] = {};
 
 void DefaultPump(bool waiting) {
   QCoreApplication::processEvents(waiting ? QEventLoop::WaitForMoreEvents
@@ -118,8 +120,10 @@ WaitResult WaitForTick(CNarvoView* view, bool backward, int pausedDirection) {
   WaitResult result = kWaitTicked;
   while (g_nReplayTick == tick) {
     Pump(true);
-    if (StopRequested(pausedDirection) || IsReplayKeyHeld(kReplayKeyBackspace) ||
-        IsReplayKeyHeld(kReplayKeyEnter)) {
+    // A tap between two looks counts as well as a key held down.
+    const bool backspace = TakeReplayKeyPress(kReplayKeyBackspace);
+    const bool enter = TakeReplayKeyPress(kReplayKeyEnter);
+    if (StopRequested(pausedDirection) || backspace || enter) {
       result = kWaitEnded;
       break;
     }
@@ -151,6 +155,9 @@ void RunReplay(CNarvoView* view, bool timed, bool backward) {
   g_bReplayRunning = 1;
   UpdateBars();
   g_nReplayStop = 0;
+  // Only a press made during this replay ends it.
+  TakeReplayKeyPress(kReplayKeyBackspace);
+  TakeReplayKeyPress(kReplayKeyEnter);
   if (!backward) ReplayPauseRule();
   const int pausedDirection = backward ? 2 : 1;
   for (;;) {
@@ -393,7 +400,16 @@ int SlowerReplaySpeed(int speed) {
 // ---- Keys -------------------------------------------------------------------------------
 
 void NoteReplayKey(int replayKey, bool down) {
-  if (replayKey != kReplayKeyShift && replayKey >= 0 && replayKey < int(std::size(g_heldKeys))) g_heldKeys[replayKey] = down;
+  if (replayKey == kReplayKeyShift || replayKey < 0 || replayKey >= int(std::size(g_heldKeys))) return;
+  g_heldKeys[replayKey] = down;
+  if (down) g_pressedKeys[replayKey] = true;
+}
+
+bool TakeReplayKeyPress(int replayKey) {
+  if (replayKey == kReplayKeyShift || replayKey < 0 || replayKey >= int(std::size(g_heldKeys))) return false;
+  const bool pressed = g_pressedKeys[replayKey] || g_heldKeys[replayKey];
+  g_pressedKeys[replayKey] = false;
+  return pressed;
 }
 
 bool IsReplayKeyHeld(int replayKey) {
@@ -404,4 +420,5 @@ bool IsReplayKeyHeld(int replayKey) {
 
 void ForgetReplayKeys() {
   for (bool& held : g_heldKeys) held = false;
+  for (bool& pressed : g_pressedKeys) pressed = false;
 }

@@ -74,6 +74,9 @@ int SlowerReplaySpeed(int speed);
 enum ReplayKey { kReplayKeyShift, kReplayKeyBackspace, kReplayKeyEnter, kReplayKeyUp, kReplayKeyDown };
 void NoteReplayKey(int replayKey, bool down);
 bool IsReplayKeyHeld(int replayKey);
+// Whether the key was pressed since the last time this was asked, or is
+// held now; the press is then forgotten.
+bool TakeReplayKeyPress(int replayKey);
 void ForgetReplayKeys();
 
 // ---- Seams -------------------------------------------------------------------------

@@ -121,8 +121,9 @@ PixelPoint SlidePosition(PixelPoint start, PixelPoint end, int i, int n) {
 
 // ---- Drawing ---------------------------------------------------------------------------
 
-void DrawLiftedOrigin(QPainter& p) {
-  if (!g_Lifted.active) return;
+namespace {
+
+void DrawLiftedOriginCell(QPainter& p) {
   const int cell = g_Lifted.cell;
   if (IsBoardSquare(cell)) {
     EraseCell(p, cell);
@@ -140,6 +141,17 @@ void DrawLiftedOrigin(QPainter& p) {
   }
   if (IsBoxCell(cell)) DrawBoxPieces(p, cell, mode);
   else DrawHandPieces(p, PieceCodeAt(cell), mode);
+}
+
+}  // namespace
+
+void DrawLiftedOrigin(QPainter& p) {
+  if (!g_Lifted.active) return;
+  DrawLiftedOriginCell(p);
+  if (IsBoardSquare(g_Lifted.target)) {
+    EraseSquare(p, g_Lifted.target);
+    DrawPieceOnSquare(p, g_Lifted.target, g_Lifted.targetCode);
+  }
 }
 
 void DrawLiftedPiece(QPainter& p) {

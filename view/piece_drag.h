@@ -52,11 +52,16 @@ struct LiftedPiece {
   GrabOffset grab;
   PixelPoint at;          // the image's top-left
   bool shown = false;     // the image is drawn over the view
+  // While the promotion question is asked: the piece stands on this target
+  // square (0 none), drawn as `targetCode`, over whatever the board holds.
+  int target = 0;
+  int targetCode = 0;
 };
 extern LiftedPiece g_Lifted;
 
 // Clears the lifted piece's origin on a painter that has just drawn the board
-// (the view's paint calls it), as it was cleared when the piece was lifted.
+// (the view's paint calls it), as it was cleared when the piece was lifted,
+// and shows the piece on its target while the promotion question is asked.
 void DrawLiftedOrigin(QPainter& p);
 // The lifted piece composited at its place (painter in view coordinates).
 void DrawLiftedPiece(QPainter& p);

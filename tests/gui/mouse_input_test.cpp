@@ -5,6 +5,8 @@
 // preview; the context menus by mode.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
@@ -194,6 +196,39 @@ TEST_F(MouseInputTest, PromotionFollowsShiftCtrlOrTheAnswer) {
     }
     ExpectSettled();
   }
+}
+
+// While the promotion question is open the moving piece stands on its
+// target and its origin is empty, however the view is painted meanwhile.
+TEST_F(MouseInputTest, ThePieceStandsOnItsTargetDuringThePromotionQuestion) {
+  StartFrom(SfenPosition("4k4/7P1/2p6/2S6/9/9/9/9/4K4 b -"));
+  auto area = [](int square) {
+    const PixelRect r = CellArea(square);
+    return QRect(r.left, r.top, r.Width(), r.Height());
+  };
+  const QRect target = area(73), origin = area(74);
+  const QImage before = view->grab().toImage();
+  struct QuestionUi : RecordingUi {
+    std::function<void()> during;
+    int MessageBox(const std::u16string& text, const std::u16string& caption, int flags) override {
+      if (during) during();
+      return RecordingUi::MessageBox(text, caption, flags);
+    }
+  } question;
+  QImage asked;
+  // Something covers the view meanwhile: it is drawn anew from the position.
+  question.during = [&] {
+    view->InvalidateAll();
+    asked = view->grab().toImage();
+  };
+  question.answers = {kIdNo};
+  g_mods = Qt::NoModifier;
+  Drag(At(74), At(73));
+  ASSERT_EQ(question.boxes.size(), 1u);
+  ASSERT_FALSE(asked.isNull());
+  EXPECT_NE(asked.copy(target), before.copy(target)) << "the captured pawn still shows";
+  EXPECT_NE(asked.copy(origin), before.copy(origin)) << "the silver is still on its origin";
+  EXPECT_EQ(CurrentKey(), Key(74, 73));
 }
 
 TEST_F(MouseInputTest, RightClickPutsAHeldPieceBackWithoutAMenu) {

@@ -378,6 +378,25 @@ TEST_F(NavigationTest, ReplayStopsAndPausesOnRequest) {
   AutoReplayForward(view.get());
   EXPECT_EQ(g_Record.moveNumber, 1);
   EXPECT_EQ(g_nReplayPaused, 0);
+  NoteReplayKey(kReplayKeyBackspace, false);
+
+  // A short tap of Enter, down and up between two looks of the loop, ends
+  // the replay just as well; a tap before the replay does not.
+  NoteReplayKey(kReplayKeyEnter, true);
+  NoteReplayKey(kReplayKeyEnter, false);
+  GotoMoveNumber(view.get(), 0);
+  g_tickEvery = 3;
+  g_pReplayPump = [](bool waiting) {
+    TestPump(waiting);
+    if (waiting && g_Record.moveNumber == 2) {
+      NoteReplayKey(kReplayKeyEnter, true);
+      NoteReplayKey(kReplayKeyEnter, false);
+    }
+  };
+  AutoReplayForward(view.get());
+  EXPECT_EQ(g_Record.moveNumber, 2);
+  EXPECT_EQ(g_bReplayRunning, 0);
+  g_pReplayPump = TestPump;
 }
 
 TEST_F(NavigationTest, SpeedZeroRunsTimedAtTheShortestPace) {
