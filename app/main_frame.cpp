@@ -656,6 +656,7 @@ void CMainFrame::EnterPrintPreview() {
   UpdateMainTitle();
   ShowDovuWnd(false);
   g_bShowMoveListWnd = 0;
+  if (m_pView) m_pView->UpdatePreviewScrollBars();
   if (m_pView) m_pView->update();
 }
 
@@ -665,6 +666,7 @@ void CMainFrame::LeavePrintPreview() {
   if (m_bWasToolbarShown) m_pToolbar->show();
   if (m_bWasReplayBarShown) m_pReplayBar->show();
   g_AppMode = g_nPreviewPrevMode == kModePreview ? kModeView : g_nPreviewPrevMode;
+  if (m_pView) m_pView->UpdatePreviewScrollBars();
   UpdateMainTitle();
   if (m_bWasMoveListShown) {
     ResetDovuWndScroll();

@@ -92,7 +92,9 @@ QImage CaptureViewImage(CNarvoView* view) {
   // Whatever waits to be drawn is drawn first: the picture is the view as it stands.
   view->RepaintArea(view->rect());
   const QImage& drawn = view->Image();
-  const QRect r = ImageCaptureRect(drawn.width(), drawn.height());
+  QRect r = ImageCaptureRect(drawn.width(), drawn.height());
+  // The trim frame lies on the page, which may be scrolled.
+  if (g_AppMode == kModePreview && g_bImageTrim) r.translate(-view->PreviewScroll());
   if (r.width() <= 0 || r.height() <= 0) return {};
   // Parts of a trimming rectangle outside the view stay white.
   QImage image(r.size(), QImage::Format_RGB32);

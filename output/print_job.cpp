@@ -135,7 +135,13 @@ int PrintRecordOrPosition(CNarvoView* view, bool withDialog) {
       if (page > 1 && !printer.newPage()) {
         PrintError(u"印刷エラー(StartPage)");
       }
-      DrawPrintPage(painter, true, widthMm, heightMm);
+      // The record print starts further pages of its own as it needs them.
+      const std::function<bool()> nextPage = [&] {
+        QApplication::processEvents();
+        return !g_bPrintAbort && printer.newPage();
+      };
+      DrawPrintPages(painter, true, widthMm, heightMm, painter.device()->logicalDpiX(),
+                     painter.device()->logicalDpiY(), &nextPage);
       if (printer.printerState() == QPrinter::Error || !painter.isActive()) {
         // A page that cannot be finished ends the job; it is never left open.
         PrintError(u"印刷エラー(EndPage)");
@@ -167,12 +173,27 @@ int PrintRecordOrPosition(CNarvoView* view, bool withDialog) {
   return result;
 }
 
-void DrawPrintPreviewPage(QPainter& p, CNarvoView* view) {
-  int widthMm = 210, heightMm = 297;  // Qt's PDF printer when there is no printer
+namespace {
+
+void PreviewPaper(int& widthMm, int& heightMm) {
   if (!PrintDevices().DefaultPaperSize(widthMm, heightMm)) {
-    widthMm = 210;
+    widthMm = 210;  // Qt's PDF printer when there is no printer
     heightMm = 297;
   }
+}
+
+}  // namespace
+
+QSize PrintPreviewExtent(const QPaintDevice* device) {
+  int widthMm = 210, heightMm = 297;
+  PreviewPaper(widthMm, heightMm);
+  // The page's outline below the 20 units of the preview bar, and a margin.
+  return QSize(int(widthMm * device->logicalDpiX() / 25.4) + 1, int(heightMm * device->logicalDpiY() / 25.4) + 21);
+}
+
+void DrawPrintPreviewPage(QPainter& p, CNarvoView* view) {
+  int widthMm = 210, heightMm = 297;
+  PreviewPaper(widthMm, heightMm);
   const QPaintDevice* device = view ? static_cast<QPaintDevice*>(view) : p.device();
   DrawPrintPage(p, false, widthMm, heightMm, device->logicalDpiX(), device->logicalDpiY());
 }

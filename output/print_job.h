@@ -2,6 +2,7 @@
 // print dialog (or the default printer), the abort box, one page per copy;
 // and the preview page the board view draws in print preview.
 #pragma once
+#include <QSize>
 #include <QDialog>
 
 class CNarvoView;
@@ -49,3 +50,5 @@ int PrintRecordOrPosition(CNarvoView* view, bool withDialog);
 
 // The preview page at the default printer's paper (A4 without a printer).
 void DrawPrintPreviewPage(QPainter& p, CNarvoView* view);
+// The size the preview page takes on the device, its bar's 20 units included.
+QSize PrintPreviewExtent(const QPaintDevice* device);

@@ -1,5 +1,8 @@
 #include "output/print_page.h"
 
+#include <climits>
+#include <functional>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -257,6 +260,14 @@ struct Page {
   PrintPageMetrics m;
   QFont font;
   int x = 0, y = 0;  // the current position: the top left of the next text
+  // The record print goes on over as many pages as it needs: lines wrap at
+  // `right`, a line that would pass `bottom` starts the next page (when
+  // nextPage gives one; otherwise the drawing stops there). The position
+  // print has neither edge.
+  int top = 0;
+  int right = INT_MAX, bottom = INT_MAX;
+  const std::function<bool()>* nextPage = nullptr;
+  bool stopped = false;
 };
 
 int TextWidth(const QFont& font, const std::u16string& text) {
@@ -280,20 +291,52 @@ void DrawTextTurned(QPainter& p, const QFont& font, int x, int y, const std::u16
 }
 
 // A run at the current position, which moves on past it.
-void DrawPrintText(Page& pg, const std::u16string& text) {
-  if (text.empty()) return;
-  std::u16string shown = PrintMarks(text);
-  DrawTextTop(pg.p, pg.font, pg.x, pg.y, shown);
-  pg.x += TextWidth(pg.font, shown);
-}
-
 void LineBreak(Page& pg) {
   pg.y += pg.m.L;
   pg.x = pg.m.X;
+  if (pg.stopped || pg.y + pg.m.L <= pg.bottom) return;
+  if (pg.nextPage && (*pg.nextPage)()) pg.y = pg.top;
+  else pg.stopped = true;
+}
+
+// How much of text fits in width from its start: at least one character, and
+// never half of a surrogate pair.
+size_t FittingLength(const QFontMetrics& fm, const std::u16string& text, int width) {
+  size_t n = 0;
+  int used = 0;
+  while (n < text.size()) {
+    const size_t step = (text[n] >= 0xD800 && text[n] <= 0xDBFF && n + 1 < text.size()) ? 2 : 1;
+    used += fm.horizontalAdvance(QString::fromUtf16(text.data() + n, qsizetype(step)));
+    if (used > width && n > 0) break;
+    n += step;
+  }
+  return n;
+}
+
+void DrawPrintText(Page& pg, const std::u16string& text) {
+  if (text.empty() || pg.stopped) return;
+  std::u16string shown = PrintMarks(text);
+  int width = TextWidth(pg.font, shown);
+  // A line longer than the page goes on at the left edge of the next line.
+  while (pg.x + width > pg.right && !pg.stopped) {
+    const QFontMetrics fm(pg.font);
+    const int room = pg.right - pg.x;
+    size_t fits = FittingLength(fm, shown, room);
+    if (fits >= shown.size()) break;
+    if (pg.x > pg.m.X && fm.horizontalAdvance(QString::fromUtf16(shown.data(), 1)) > room) fits = 0;
+    if (fits > 0) DrawTextTop(pg.p, pg.font, pg.x, pg.y, shown.substr(0, fits));
+    shown.erase(0, fits);
+    LineBreak(pg);
+    width = TextWidth(pg.font, shown);
+  }
+  if (pg.stopped || shown.empty()) return;
+  DrawTextTop(pg.p, pg.font, pg.x, pg.y, shown);
+  pg.x += width;
 }
 
 void DrawPrintTextLines(Page& pg, const std::vector<std::u16string>& lines) {
   for (const std::u16string& line : lines) {
+    if (pg.stopped) return;
     DrawPrintText(pg, line);
     LineBreak(pg);
   }
@@ -489,6 +532,11 @@ void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeight
 
 void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeightMm, int dpiX,
                    int dpiY) {
+  DrawPrintPages(p, printing, paperWidthMm, paperHeightMm, dpiX, dpiY, nullptr);
+}
+
+void DrawPrintPages(QPainter& p, bool printing, int paperWidthMm, int paperHeightMm, int dpiX, int dpiY,
+                    const std::function<bool()>* nextPage) {
   if (!printing && g_bPrintingInProgress) return;
   p.save();
   const int width = int(paperWidthMm * dpiX / 25.4);
@@ -502,6 +550,15 @@ void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeight
   p.setClipRect(QRect(0, pg.m.T0, width - 1, height - 1), Qt::IntersectClip);
   pg.x = pg.m.X;
   pg.y = pg.m.T0 + g_nPrintTopMarginMm * pg.m.mm;
+  if (g_nPrintKind == 1) {
+    // The top margin stands for the bottom one too. Lines wrap only where
+    // they would run off the paper (a 5 mm edge no printer prints), so that
+    // the move lines keep the layout they have always had.
+    pg.top = pg.y;
+    pg.right = width - 5 * pg.m.mm;
+    pg.bottom = pg.m.T0 + height - g_nPrintTopMarginMm * pg.m.mm;
+    pg.nextPage = nextPage;
+  }
   p.setBackgroundMode(Qt::TransparentMode);
   p.setPen(Qt::black);
   p.setBrush(Qt::NoBrush);
@@ -510,7 +567,7 @@ void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeight
   const std::u16string time = FormatNowTime();
   const std::u16string& tpl = g_nPrintKind == 1 ? g_szPrintRecordHeader : g_szPrintBoardHeader;
   const std::vector<PrintOp> ops = ExpandPrintTemplate(tpl, date, time);
-  for (size_t i = 0; i < ops.size(); ++i) {
+  for (size_t i = 0; i < ops.size() && !pg.stopped; ++i) {
     switch (ops[i].kind) {
       case PrintOpKind::kText: DrawPrintText(pg, ops[i].text); break;
       case PrintOpKind::kBreak: LineBreak(pg); break;

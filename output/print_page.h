@@ -2,6 +2,7 @@
 // print templates onto any QPainter: the printer's page while a job runs, the
 // board view in print preview.
 #pragma once
+#include <functional>
 #include <QFont>
 #include <string>
 #include <string_view>
@@ -58,6 +59,11 @@ std::vector<PrintOp> ExpandPrintTemplate(std::u16string_view tpl, std::u16string
 void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeightMm);
 void DrawPrintPage(QPainter& p, bool printing, int paperWidthMm, int paperHeightMm, int dpiX,
                    int dpiY);
+// The same for as many pages as the record print needs: nextPage starts the
+// next page and says whether the drawing goes on (null: the first page only).
+// The position print is one page whatever its length.
+void DrawPrintPages(QPainter& p, bool printing, int paperWidthMm, int paperHeightMm, int dpiX, int dpiY,
+                    const std::function<bool()>* nextPage);
 
 // ▲ and △ turned into ☗ and ☖ when 印刷UNICODE is on.
 std::u16string PrintMarks(std::u16string text);

@@ -165,7 +165,8 @@ void OnViewLButtonDown(CNarvoView* view, int x, int y) {
     if (cell > 0) StartPick(view, cell, x, y, kModeGamePiece);
     return;
   }
-  if (mode == kModePreview && g_bImageTrim != 0) PreviewTrimMouse(view, x, y);
+  if (mode == kModePreview && g_bImageTrim != 0 && view)
+    PreviewTrimMouse(view, x + view->PreviewScroll().x(), y + view->PreviewScroll().y());
 }
 
 void OnViewLButtonUp(CNarvoView* view, int x, int y) {
@@ -189,7 +190,7 @@ void OnViewMouseMove(CNarvoView* view, int x, int y) {
   if (g_AppMode == kModePreview && g_bImageTrim != 0) {
     const int shape = TrimCursorShape(g_rcImageTrim, x, y);
     if (view && shape >= 0) view->setCursor(Qt::CursorShape(shape));
-    if (g_bTrimDragging) PreviewTrimMouse(view, x, y);
+    if (g_bTrimDragging && view) PreviewTrimMouse(view, x + view->PreviewScroll().x(), y + view->PreviewScroll().y());
     return;
   }
   if (g_nDragState != 0) DragPieceToPoint(view, x, y);

@@ -1,5 +1,9 @@
 #include "view/narvo_view.h"
 
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -38,7 +42,57 @@ CNarvoView::CNarvoView(QWidget* parent) : QWidget(parent) {
   // Every pixel comes from the image: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
+  m_pPreviewH = new QScrollBar(Qt::Horizontal, this);
+  m_pPreviewV = new QScrollBar(Qt::Vertical, this);
+  for (QScrollBar* bar : {m_pPreviewH, m_pPreviewV}) {
+    bar->hide();
+    bar->setFocusPolicy(Qt::NoFocus);
+    connect(bar, &QScrollBar::valueChanged, this, [this] { InvalidateAll(); });
+  }
   OnInitialUpdate();
+}
+
+QPoint CNarvoView::PreviewScroll() const {
+  if (g_AppMode != kModePreview) return {};
+  return QPoint(m_pPreviewH->isVisible() ? m_pPreviewH->value() : 0,
+                m_pPreviewV->isVisible() ? m_pPreviewV->value() : 0);
+}
+
+void CNarvoView::UpdatePreviewScrollBars() {
+  if (g_AppMode != kModePreview) {
+    m_pPreviewH->hide();
+    m_pPreviewV->hide();
+    return;
+  }
+  const QSize page = PrintPreviewExtent(this);
+  const int thick = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  // Either bar takes room from the other's direction.
+  bool needH = page.width() > width(), needV = page.height() > height();
+  if (needH && !needV) needV = page.height() > height() - thick;
+  if (needV && !needH) needH = page.width() > width() - thick;
+  const int viewW = width() - (needV ? thick : 0), viewH = height() - (needH ? thick : 0);
+  m_pPreviewH->setGeometry(0, height() - thick, viewW, thick);
+  m_pPreviewV->setGeometry(width() - thick, 0, thick, viewH);
+  m_pPreviewH->setRange(0, std::max(0, page.width() - viewW));
+  m_pPreviewV->setRange(0, std::max(0, page.height() - viewH));
+  m_pPreviewH->setPageStep(viewW);
+  m_pPreviewV->setPageStep(viewH);
+  m_pPreviewV->setSingleStep(20);
+  m_pPreviewH->setSingleStep(20);
+  m_pPreviewH->setVisible(needH);
+  m_pPreviewV->setVisible(needV);
+  InvalidateAll();
+}
+
+void CNarvoView::wheelEvent(QWheelEvent* e) {
+  if (g_AppMode != kModePreview || !m_pPreviewV->isVisible()) {
+    QWidget::wheelEvent(e);
+    return;
+  }
+  // Three lines a notch, as scrolled text does.
+  const int steps = e->angleDelta().y() / 40;
+  m_pPreviewV->setValue(m_pPreviewV->value() - steps * m_pPreviewV->singleStep());
+  e->accept();
 }
 
 CNarvoView::~CNarvoView() {
@@ -56,7 +110,10 @@ void CNarvoView::OnDraw(QPainter& p) {
   if (g_pDocument == nullptr) return;
   p.fillRect(rect(), QColor(g_rgbBackground.r, g_rgbBackground.g, g_rgbBackground.b));
   if (g_AppMode == kModePreview) {
+    p.save();
+    p.translate(-PreviewScroll());
     DrawPrintPreviewPage(p, this);
+    p.restore();
     return;
   }
   DrawBoard(p);
@@ -160,6 +217,7 @@ void CNarvoView::GrabPointer(bool on) {
 void CNarvoView::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   EnsureImage();
+  if (g_AppMode == kModePreview) UpdatePreviewScrollBars();
 }
 
 // ---- Timers -----------------------------------------------------------------------

@@ -23,6 +23,8 @@ extern int g_bEditDialogOpen; // the move-comment or consumed-time dialog is ope
 
 enum ViewTimerId { kReplayTimer = 1, kClockTimer = 2 };
 
+class QScrollBar;
+
 class CNarvoView : public QWidget, public BoardSurface {
   Q_OBJECT
 public:
@@ -66,6 +68,13 @@ public:
   // moves reported without a button (click-click entry) too.
   void GrabPointer(bool on);
 
+  // Print preview shows the page at the paper's size: larger than the view,
+  // it scrolls (scroll bars, the wheel). The page's coordinates (the trim
+  // frame's among them) are the view's at the scroll origin.
+  QPoint PreviewScroll() const;
+  // Shows or hides the scroll bars for the mode and the view's size.
+  void UpdatePreviewScrollBars();
+
 protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -81,6 +90,7 @@ protected:
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
 private:
   void EnsureImage();
@@ -92,6 +102,8 @@ private:
   QRegion m_showOnly;
   QRegion m_repaint;  // asked to be drawn again at the next paint
   QBasicTimer m_timers[2];
+  QScrollBar* m_pPreviewH = nullptr;
+  QScrollBar* m_pPreviewV = nullptr;
 };
 
 extern CNarvoView* g_pView;

@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSettings>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QWheelEvent>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -376,6 +378,33 @@ TEST_F(StartUp, TrimBoxesTakeANumberTypedWhole) {
   EXPECT_EQ(g_rcImageTrim[2], 445);
   EXPECT_EQ(right->value(), 445);
   g_pMainFrame->LeavePrintPreview();
+  EXPECT_TRUE(g_pMainFrame->close());
+}
+
+// The preview's A4 page is larger than the view: scroll bars and the wheel
+// bring the rest into sight, and leaving the preview takes them away.
+TEST_F(StartUp, ThePreviewPageScrolls) {
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  g_pMainFrame->resize(700, 560);
+  g_pMainFrame->EnterPrintPreview();
+  const QList<QScrollBar*> bars = g_pView->findChildren<QScrollBar*>();
+  ASSERT_EQ(bars.size(), 2);
+  QScrollBar* vertical = bars[0]->orientation() == Qt::Vertical ? bars[0] : bars[1];
+  EXPECT_TRUE(vertical->isVisible());
+  EXPECT_GT(vertical->maximum(), 500);
+  const QImage top = g_pView->grab().toImage();
+  QWheelEvent down(QPointF(100, 100), g_pView->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(g_pView, &down);
+  EXPECT_GT(vertical->value(), 0);
+  EXPECT_EQ(g_pView->PreviewScroll().y(), vertical->value());
+  EXPECT_NE(g_pView->grab().toImage(), top);
+  vertical->setValue(vertical->maximum());
+  EXPECT_EQ(g_pView->PreviewScroll().y(), vertical->maximum());
+  g_pMainFrame->LeavePrintPreview();
+  EXPECT_FALSE(vertical->isVisible());
+  EXPECT_EQ(g_pView->PreviewScroll(), QPoint());
   EXPECT_TRUE(g_pMainFrame->close());
 }
 

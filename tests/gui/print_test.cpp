@@ -31,6 +31,8 @@
 #include "view/narvo_view.h"
 #include "view/navigation.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::u16string DataPath(const std::string& name) {
@@ -461,6 +463,31 @@ TEST_F(PrintTest, RecordPageReadsInOrderWithShogiMarks) {
     if (found >= 0) at = found;
   }
   EXPECT_FALSE(text.contains(QString::fromUtf16(u"▲")));
+}
+
+// A record longer than a page goes on over the pages it needs, and a long
+// comment line wraps at the right margin: every move and every piece of
+// every comment is on paper.
+TEST_F(PrintTest, ALongRecordPrintsOnAsManyPagesAsItNeeds) {
+  PlayRookMoves(300);
+  const std::u16string longLine = u"評価値はほぼ互角、ここで先手は飛車を振り直して持久戦を目指すのが有力と思われる局面です。" +
+                                  std::u16string(u"続けて長い解説が入る。");
+  for (int n : {10, 150, 299}) ASSERT_EQ(AppendComment(g_Record, n, longLine + u"第" + IntToU16(n) + u"手の注"), 0);
+  GotoMoveNumberOnLine(0);
+  g_nPrintKind = 1;
+  ASSERT_EQ(PrintRecordOrPosition(nullptr, true), 1);
+  EXPECT_GT(PdfPages(port.file), 1);
+  // Joined again without the breaks and blanks a wrapped line gets.
+  QString text = PdfText(port.file).normalized(QString::NormalizationForm_KC);
+  text.remove(u'\n').remove(u' ').remove(u'\f');
+  for (int n : {10, 150, 299}) {
+    const QString note = QString::fromStdU16String(longLine + u"第" + IntToU16(n) + u"手の注")
+                             .normalized(QString::NormalizationForm_KC);
+    EXPECT_TRUE(text.contains(note)) << n;
+  }
+  // Every move is there, each with its side mark.
+  const QString raw = PdfText(port.file);
+  EXPECT_EQ(raw.count(u"☗"_s) + raw.count(u"☖"_s), 300);
 }
 
 // ---- The job -----------------------------------------------------------------------
