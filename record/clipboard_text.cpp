@@ -215,12 +215,12 @@ void WriteZrfToBuffer(std::u16string& text, int mode) {
     if (root->firstChild) AppendZrfBranch(text, root->firstChild, 1, marks);
     return;
   }
-  const int length = GetLineLength(g_Record);
+  const std::vector<const RecordNode*> line = GetLineNodes(g_Record);
+  const int length = int(line.size());
   PathInfo path;
   const RecordNode* last = nullptr;
   for (int k = 1; k <= length; ++k) {
-    const RecordNode* nd = GetNodeAtMove(k, g_Record);
-    if (!nd) break;
+    const RecordNode* nd = line[size_t(k - 1)];
     const int64_t cum = nd->seconds + path.CumBefore(k);
     AppendZrfMoveLine(text, k, nd, path.PrevTo(k), cum, false);
     path.Set(k, nd->to, cum);
@@ -333,12 +333,12 @@ void AppendZr2Branch(std::u16string& text, const RecordNode* node, int n, int mo
 
 void AppendZr2CurrentLine(std::u16string& text, const BookmarkIndex& marks) {
   Zr2Line line{text, g_bZr2HalfWidth ? 8 : 12, Zr2PerLine()};
-  const int length = GetLineLength(g_Record);
+  const std::vector<const RecordNode*> nodes = GetLineNodes(g_Record);
+  const int length = int(nodes.size());
   int prevTo = 0;
   const RecordNode* last = nullptr;
   for (int k = 1; k <= length; ++k) {
-    const RecordNode* nd = GetNodeAtMove(k, g_Record);
-    if (!nd) break;
+    const RecordNode* nd = nodes[size_t(k - 1)];
     if (IsEndNode(*nd) && line.column > 1) line.End();
     line.Fill();
     const std::u16string move = FormatZr2Move(kZr2CurrentLine, nd, prevTo);

@@ -454,8 +454,8 @@ bool ReadCsaLine(CsaReadState& rs, std::u16string_view line) {
 
 // The encoding comment on the first line ("'encoding=UTF-8"): 1 it names
 // UTF-8, 0 another encoding, -1 there is none.
-int NamedEncoding(const std::string& bytes) {
-  std::string first = bytes.substr(0, bytes.find_first_of("\r\n"));
+int NamedEncoding(std::string_view bytes) {
+  std::string first(bytes.substr(0, bytes.find_first_of("\r\n")));
   if (first.empty() || first[0] != '\'') return -1;
   for (char& c : first) c = char(std::tolower(static_cast<unsigned char>(c)));
   size_t at = first.find("encoding=");

@@ -202,19 +202,6 @@ void AppendEnglishPosition(std::u16string& text, std::u16string_view title, bool
 
 namespace {
 
-// The current line's nodes after the root, end nodes included.
-std::vector<const RecordNode*> LineNodes() {
-  std::vector<const RecordNode*> nodes;
-  const int length = GetLineLength(g_Record);
-  nodes.reserve(size_t(length));
-  for (int k = 1; k <= length; ++k) {
-    const RecordNode* node = GetNodeAtMove(k, g_Record);
-    if (!node) break;
-    nodes.push_back(node);
-  }
-  return nodes;
-}
-
 std::u16string MoveText(const RecordNode* node, int width) {
   return FormatMoveEnglish(node->to, node->from, node->piece, node->captured, node->textFlags, width);
 }
@@ -222,7 +209,7 @@ std::u16string MoveText(const RecordNode* node, int width) {
 }  // namespace
 
 void AppendEnglishMoveList(std::u16string& text, bool numbers) {
-  const std::vector<const RecordNode*> nodes = LineNodes();
+  const std::vector<const RecordNode*> nodes = GetLineNodes(g_Record);
   const int perLine = g_nEngMovesPerLine;
   const int cell = numbers ? 10 : 8;
   int c = 1, w = 0;
@@ -271,11 +258,17 @@ void AppendEnglishRecord(std::u16string& text) {
     if (!h.secondPlayer.empty()) text += u"White: " + h.secondPlayer + kCrLf;
   }
   text += kCrLf;
+  const std::vector<const RecordNode*> nodes = GetLineNodes(g_Record);
+  // Room for it all at once: a long record grown step by step is copied
+  // again and again.
+  size_t room = text.size() + 16 * nodes.size() + 64;
+  for (const RecordNode* n : nodes)
+    if (n->comment) room += 2 * std::char_traits<char16_t>::length(n->comment) + 8;
+  text.reserve(room);
   if (g_Record.Root() && g_Record.Root()->comment) AppendCommentLines(g_Record.Root()->comment, text);
   if (g_nEngRecordStyle == 1 || g_nEngRecordStyle == 2) {
     AppendEnglishMoveList(text, g_nEngRecordStyle == 1);
   } else {
-    const std::vector<const RecordNode*> nodes = LineNodes();
     const bool secondStarted = SecondPlayerStarted();
     const int perLine = g_nEngMovesPerLine;
     int c = 0;  // columns used on this line

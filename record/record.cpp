@@ -297,6 +297,22 @@ int GetLineLength(const GameRecord& record) {
   return length;
 }
 
+std::vector<const RecordNode*> GetLineNodes(const GameRecord& record) {
+  std::vector<const RecordNode*> nodes;
+  if (!record.current) return nodes;
+  for (const RecordNode* n = record.current; n && n != record.pool; n = FindParentNode(record, n)) {
+    nodes.push_back(n);
+    // A damaged tree (a loop) cannot hold the walk longer than the pool.
+    if (nodes.size() > size_t(record.poolCapacity)) return {};
+  }
+  std::reverse(nodes.begin(), nodes.end());
+  for (const RecordNode* n = record.current->firstChild; n; n = n->firstChild) {
+    nodes.push_back(n);
+    if (nodes.size() > size_t(record.poolCapacity)) break;
+  }
+  return nodes;
+}
+
 int GetLineMoveCount(const GameRecord& record) {
   const RecordNode* start = record.current;
   if (!start) return 0;

@@ -142,6 +142,9 @@ RecordNode* FindParentNode(const GameRecord& record, const RecordNode* node);
 RecordNode* GetNodeAtMove(int n, const GameRecord& record = g_Record);
 // Nodes on the current line after the root (end nodes included).
 int GetLineLength(const GameRecord& record);
+// Those nodes themselves, in order (element k - 1 is the node at move k): one
+// walk, where GetNodeAtMove for each move number would walk again each time.
+std::vector<const RecordNode*> GetLineNodes(const GameRecord& record);
 // The same counting board moves only.
 int GetLineMoveCount(const GameRecord& record);
 // 1 when a node of the main line has an alternative.

@@ -763,7 +763,7 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
-bool ParseFormatLine(const std::string& bytes, bool& utf8) {
+bool ParseFormatLine(std::string_view bytes, bool& utf8) {
   // "#ZR%c version=%3c encoding=%s" within the first 40 characters.
   std::string_view s(bytes.data(), std::min<size_t>(bytes.size(), 40));
   if (s.substr(0, 3) != "#ZR" || s.size() < 4) return false;

@@ -528,19 +528,28 @@ bool ReadFileBytes(std::u16string_view path, std::string& out) {
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= kMaxReadFileSize;
   try {
-    if (ok) out.reserve(size_t(st.st_size));
-    char buf[65536];
+    // Straight into the string, at the size the file has; a file that grows
+    // while it is read gets room as it goes, held to the same limit.
+    size_t used = 0;
+    if (ok) out.resize(size_t(st.st_size) + 1);
     while (ok) {
-      ssize_t n = ::read(fd, buf, sizeof buf);
+      if (used == out.size()) {
+        if (out.size() > kMaxReadFileSize) {
+          ok = false;
+          break;
+        }
+        out.resize(std::min<size_t>(out.size() * 2 + 4096, kMaxReadFileSize + 1));
+      }
+      ssize_t n = ::read(fd, out.data() + used, out.size() - used);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         ok = n == 0;
         break;
       }
-      // A file that grows while it is read is held to the same limit.
-      if (out.size() + size_t(n) > kMaxReadFileSize) ok = false;
-      else out.append(buf, size_t(n));
+      used += size_t(n);
     }
+    if (ok && used > kMaxReadFileSize) ok = false;
+    if (ok) out.resize(used);
   } catch (const std::bad_alloc&) {
     ok = false;  // too little memory: a failed read, not the end of the program
   }
@@ -643,11 +652,12 @@ bool TextLineReader::Open(std::u16string_view path, TextEncoding encoding) {
 
 void TextLineReader::OpenBytes(std::string bytes, TextEncoding encoding) {
   encoding_ = encoding;
-  pos_ = 0;
   lineNumber_ = 0;
   hadBom_ = bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF &&
             (unsigned char)bytes[1] == 0xBB && (unsigned char)bytes[2] == 0xBF;
-  bytes_ = hadBom_ ? bytes.substr(3) : std::move(bytes);
+  bytes_ = std::move(bytes);
+  start_ = hadBom_ ? 3 : 0;
+  pos_ = start_;
 }
 
 bool TextLineReader::ReadLine(std::u16string& line) {

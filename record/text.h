@@ -166,13 +166,14 @@ public:
   bool ReadLine(std::u16string& line);
   bool HadBom() const { return hadBom_; }
   // Raw bytes of the file (after the byte-order mark), e.g. to sniff a header.
-  const std::string& Bytes() const { return bytes_; }
+  std::string_view Bytes() const { return std::string_view(bytes_).substr(start_); }
   // Changes the decoding of the lines not yet read.
   void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
   size_t LineNumber() const { return lineNumber_; }
 
 private:
   std::string bytes_;
+  size_t start_ = 0;  // past the byte-order mark: the bytes are kept as given
   size_t pos_ = 0;
   size_t lineNumber_ = 0;
   bool hadBom_ = false;
