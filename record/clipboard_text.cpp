@@ -187,7 +187,22 @@ void AppendZrfBranch(std::u16string& text, const RecordNode* node, int n, const 
 
 }  // namespace
 
+// Room for a text of the whole record at once (unitsPerMove for each move,
+// each comment with its marks and line ends): a long record's text grown step
+// by step is copied again and again.
+void ReserveRecordText(std::u16string& text, size_t unitsPerMove) {
+  size_t room = text.size() + 4096;
+  for (int i = 0; i < g_Record.poolCapacity; ++i) {
+    const RecordNode& n = g_Record.pool[i];
+    if (n.from == 0 && n.to == 0 && i != 0) continue;
+    room += unitsPerMove;
+    if (n.comment) room += std::char_traits<char16_t>::length(n.comment) * 5 / 4 + 8;
+  }
+  text.reserve(room);
+}
+
 void WriteZrfToBuffer(std::u16string& text, int mode) {
+  ReserveRecordText(text, 40);
   AppendF(text, u"# ----  %s %s 棋譜ファイル  ----\r\n", g_szProductName, g_szVersion);
   AppendHeaderLines(text);
   // Handicap and diagram come from the start, so the text reads back to the
@@ -367,6 +382,7 @@ void AppendZr2CurrentLine(std::u16string& text, const BookmarkIndex& marks) {
 }  // namespace
 
 void WriteZr2ToBuffer(std::u16string& text, int mode) {
+  ReserveRecordText(text, 16);
   AppendHeaderLines(text);
   const bool handicap = IsHandicapGame(g_StartBoard);
   if (handicap) AppendF(text, u"手合割：%s\r\n", HandicapName(g_StartBoard.handicap));
