@@ -5,7 +5,12 @@
 #include <QTranslator>
 
 #include <QApplication>
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMessageBox>
+#include <QPointer>
+#include <QShortcutEvent>
 #include <QPushButton>
 
 #include "app/main_frame.h"
@@ -69,9 +74,49 @@ void QtUi::SetStatusText(const std::u16string& text) {
 
 void QtUi::PlayWarningSound() { ::PlayWarningSound(); }
 
+namespace {
+
+// A button pressed by its letter (Y, Alt+Y) or a box's letter key goes on at
+// once, as a click does: Qt would first show the button pressed for 100 ms.
+class ImmediateMnemonics : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Shortcut) {
+      auto* button = qobject_cast<QAbstractButton*>(watched);
+      if (button && !static_cast<QShortcutEvent*>(e)->isAmbiguous() && button->isEnabled()) {
+        button->setFocus(Qt::ShortcutFocusReason);
+        button->click();
+        return true;
+      }
+    } else if (e->type() == QEvent::KeyPress) {
+      auto* box = qobject_cast<QMessageBox*>(watched);
+      const auto* key = static_cast<QKeyEvent*>(e);
+      if (box && !(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)))
+        for (QAbstractButton* b : box->buttons()) {
+          const QKeySequence mnemonic = QKeySequence::mnemonic(b->text());
+          if (!mnemonic.isEmpty() && mnemonic[0].key() == Qt::Key(key->key()) && b->isEnabled()) {
+            b->click();
+            return true;
+          }
+        }
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 void InstallQtUi() {
   static QtUi ui;
   if (&Ui() != &ui) SetUi(&ui);
+  // Once per application object, and gone with it.
+  static QPointer<QCoreApplication> filtered;
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app && filtered != app) {
+    filtered = app;
+    app->installEventFilter(new ImmediateMnemonics(app));
+  }
 }
 
 bool InstallJapaneseQtTranslation() {

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "app/file_commands.h"
@@ -123,6 +124,40 @@ TEST(QtUi, StandardDialogsSpeakJapanese) {
   EXPECT_NE(colourTitle, u"Select Color"_s);
   EXPECT_TRUE(colourButtons.contains(u"キャンセル"_s) || colourButtons.contains(u"キャンセル(&C)"_s))
       << colourButtons.join(u'|').toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// A box answered by a button's letter goes on at once, as a click does, not
+// after the 100 ms Qt shows a pressed button for.
+TEST(QtUi, ALetterAnswersTheBoxAtOnce) {
+  EnsureQtApp();
+  InstallQtUi();
+  struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    int answer;
+  } keys[] = {{Qt::Key_N, Qt::NoModifier, kIdNo}, {Qt::Key_Y, Qt::NoModifier, kIdYes},
+              {Qt::Key_N, Qt::AltModifier, kIdNo}, {Qt::Key_Y, Qt::AltModifier, kIdYes}};
+  for (const Key& k : keys) {
+    SCOPED_TRACE(std::to_string(int(k.key)) + " " + std::to_string(int(k.mods)));
+    bool answeredAtOnce = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      box->activateWindow();
+      if (!QTest::qWaitForWindowActive(box)) fprintf(stderr, "box not active\n");
+      QTest::keyClick(box, k.key, k.mods);
+      answeredAtOnce = box->clickedButton() != nullptr;
+      if (!answeredAtOnce) fprintf(stderr, "not answered\n");
+      // Whatever happened, the box must not stay open.
+      QTimer::singleShot(500, box, [box] { box->reject(); });
+    });
+    EXPECT_EQ(QtUi().MessageBox(u"本文", u"題", kMbYesNo | kMbIconQuestion), k.answer);
+    EXPECT_TRUE(answeredAtOnce);
+  }
 }
 
 }  // namespace
