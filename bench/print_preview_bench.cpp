@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "app/narvo_app.h"
+#include "bench/large_record.h"
 #include "bench/qt_bench_main.h"
 #include "output/print_page.h"
 #include "record/board.h"
@@ -67,6 +68,22 @@ void BM_PreviewPage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PreviewPage)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// A repaint of the record print's preview page for a record of about 2000
+// nodes and one of 111101 (the generated record of the other benchmarks):
+// the page shows the same first lines, and costs the same, whatever follows.
+void BM_RecordPreviewRepaint(benchmark::State& state) {
+  ResetEnvDefaults();
+  bench_record::BuildRecord(int(state.range(0)));
+  g_nPrintKind = 1;
+  QImage image(900, 1200, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&image);
+    image.fill(Qt::gray);
+    DrawPrintPage(p, false, 210, 297, 96, 96);
+  }
+}
+BENCHMARK(BM_RecordPreviewRepaint)->Arg(2000)->Arg(111101)->ArgName("nodes")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

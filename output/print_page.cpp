@@ -510,7 +510,12 @@ void DrawPrintBoard(Page& pg) {
 
 void DrawPrintRecord(Page& pg, bool withHeader) {
   pg.x = pg.m.X;
-  DrawPrintTextLines(pg, BuildPrintRecordLines(withHeader));
+  // Line by line: the lines below the last page drawn are never made.
+  ForEachPrintRecordLine(withHeader, [&](const std::u16string& line) {
+    DrawPrintText(pg, line);
+    LineBreak(pg);
+    return !pg.stopped;
+  });
 }
 
 void DrawTrimFrame(QPainter& p) {

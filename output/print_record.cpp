@@ -10,6 +10,15 @@
 
 namespace {
 
+// Where the lines go, one by one, until the taker has had enough.
+struct LineOut {
+  const PrintLineFunction& put;
+  bool stopped = false;
+  void Line(std::u16string line) {
+    if (!stopped && !put(line)) stopped = true;
+  }
+};
+
 // Width of one move's column in half-width units.
 constexpr int kColumnWidth = 12;
 
@@ -20,14 +29,14 @@ std::u16string TrimmedHandicapName(int code) {
 }
 
 // The same items, names and order as the clipboard copy writes them.
-void AddHeaderLines(std::vector<std::u16string>& out) {
+void AddHeaderLines(LineOut& out) {
   std::u16string text;
   AppendHeaderLines(text);
-  for (std::u16string& line : SplitLines(text)) out.push_back(std::move(line));
+  for (std::u16string& line : SplitLines(text)) out.Line(std::move(line));
 }
 
-void AddCommentLines(std::vector<std::u16string>& out, const char16_t* comment) {
-  for (std::u16string& line : SplitLines(comment)) out.push_back(std::move(line));
+void AddCommentLines(LineOut& out, const char16_t* comment) {
+  for (std::u16string& line : SplitLines(comment)) out.Line(std::move(line));
 }
 
 std::u16string PrintMoveText(const RecordNode* node, int prevTo) {
@@ -49,10 +58,10 @@ struct Pending {
 // The moves from the first move, each line of play followed by its result and
 // each alternative after the line it leaves, the deepest first. Walked with a
 // stack of its own: lines can be as long as the record's pool.
-void AddMoveLines(std::vector<std::u16string>& out) {
+void AddMoveLines(LineOut& out) {
   const RecordNode* first = g_Record.Root() ? g_Record.Root()->firstChild : nullptr;
   if (!first) {
-    out.emplace_back();
+    out.Line({});
     return;
   }
   int perLine = g_nZr2MovesPerLine;
@@ -60,25 +69,25 @@ void AddMoveLines(std::vector<std::u16string>& out) {
   std::u16string line;
   int used = 0, column = 1;
   auto drawLine = [&] {
-    out.push_back(line);
+    out.Line(line);
     line.clear();
     used = 0;
     column = 1;
   };
   std::vector<Pending> stack{{first, 1, 0, g_StartBoard.sideToMove != kSente}};
   bool firstBlock = true;
-  while (!stack.empty()) {
+  while (!stack.empty() && !out.stopped) {
     Pending p = stack.back();
     stack.pop_back();
     if (!firstBlock) {
-      out.emplace_back();
-      out.push_back(FormatU16(u"変化：%d手", p.n));
+      out.Line({});
+      out.Line(FormatU16(u"変化：%d手", p.n));
     }
     firstBlock = false;
     const RecordNode* nd = p.node;
     int k = p.n, prevTo = p.prevTo;
     bool moverIsFirst = p.moverIsFirst;
-    while (nd) {
+    while (nd && !out.stopped) {
       if (nd->nextSibling) stack.push_back({nd->nextSibling, k, prevTo, moverIsFirst});
       if (IsBoardMoveNode(*nd)) {
         if (used < kColumnWidth * (column - 1)) {
@@ -107,8 +116,7 @@ void AddMoveLines(std::vector<std::u16string>& out) {
         continue;
       }
       drawLine();
-      out.push_back(IsEndNode(*nd) ? FormatPrintResultLine(nd->to, k, moverIsFirst)
-                                   : std::u16string());
+      out.Line(IsEndNode(*nd) ? FormatPrintResultLine(nd->to, k, moverIsFirst) : std::u16string());
       nd = nullptr;
     }
   }
@@ -137,21 +145,27 @@ std::u16string FormatPrintResultLine(int endCode, int n, bool moverIsFirst) {
   return s;
 }
 
-std::vector<std::u16string> BuildPrintRecordLines(bool withHeader) {
-  std::vector<std::u16string> out;
+void ForEachPrintRecordLine(bool withHeader, const PrintLineFunction& put) {
+  LineOut out{put};
   const RecordHeader& h = g_Record.header;
   const bool handicap = IsHandicapGame(g_StartBoard);
   if (withHeader) AddHeaderLines(out);
-  if (handicap) out.push_back(u"手合割：" + TrimmedHandicapName(g_StartBoard.handicap));
+  if (handicap) out.Line(u"手合割：" + TrimmedHandicapName(g_StartBoard.handicap));
   if (withHeader) {
-    if (!h.firstPlayer.empty())
-      out.push_back((handicap ? u"下手：" : u"先手：") + h.firstPlayer);
-    if (!h.secondPlayer.empty())
-      out.push_back((handicap ? u"上手：" : u"後手：") + h.secondPlayer);
+    if (!h.firstPlayer.empty()) out.Line((handicap ? u"下手：" : u"先手：") + h.firstPlayer);
+    if (!h.secondPlayer.empty()) out.Line((handicap ? u"上手：" : u"後手：") + h.secondPlayer);
   }
-  out.emplace_back();
+  out.Line({});
   if (g_bPrintComments && g_Record.Root() && g_Record.Root()->comment)
     AddCommentLines(out, g_Record.Root()->comment);
   AddMoveLines(out);
+}
+
+std::vector<std::u16string> BuildPrintRecordLines(bool withHeader) {
+  std::vector<std::u16string> out;
+  ForEachPrintRecordLine(withHeader, [&](const std::u16string& line) {
+    out.push_back(line);
+    return true;
+  });
   return out;
 }
