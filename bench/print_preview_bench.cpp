@@ -10,6 +10,7 @@
 #include "bench/large_record.h"
 #include "bench/qt_bench_main.h"
 #include "output/print_page.h"
+#include "output/score_sheet.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -83,6 +84,40 @@ void BM_RecordPreviewRepaint(benchmark::State& state) {
     DrawPrintPage(p, false, 210, 297, 96, 96);
   }
 }
+// One page of the score sheet for a main line of 2000 moves and one of
+// 100000 (arguments: moves, 0 the first page, 1 the last), drawn into an
+// image at the preview's resolution: a page is to cost the same whatever the
+// record's length and the page's number.
+void BM_ScoreSheetPage(benchmark::State& state) {
+  ResetEnvDefaults();
+  InitSquareTables();
+  InstallMoveNotation();
+  const int moves = int(state.range(0));
+  InitRecordPool(g_Record, moves + 16);
+  SetInitialBoard(g_Board);
+  SetInitialBoard(g_StartBoard);
+  const int keys[4] = {Key(28, 38), Key(82, 72), Key(38, 28), Key(72, 82)};
+  for (int i = 0; i < moves; ++i) Play(keys[i % 4]);
+  g_Record.current = g_Record.Root();
+  g_Record.moveNumber = 0;
+  SetInitialBoard(g_Board);
+  const int page = state.range(1) ? CountSheetPages() : 1;
+  QImage image(800, 1130, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&image);
+    image.fill(Qt::white);
+    PrintRecordSheet(p, page, 96);
+  }
+  state.counters["pages"] = CountSheetPages();
+}
+BENCHMARK(BM_ScoreSheetPage)
+    ->Args({2000, 0})
+    ->Args({2000, 1})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->ArgNames({"moves", "last"})
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_RecordPreviewRepaint)->Arg(2000)->Arg(111101)->ArgName("nodes")->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "output/score_sheet.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPainter>
@@ -40,24 +43,56 @@ struct MainLine {
   int64_t seconds[2] = {0, 0};           // per side: [1] the first player
 };
 
-MainLine ReadMainLine() {
-  MainLine line;
-  const RecordNode* nd = g_Record.Root() ? g_Record.Root()->firstChild : nullptr;
-  for (; nd; nd = nd->firstChild) {
-    line.last = nd;
-    line.seconds[(nd->piece & kSenteBit) ? 1 : 0] += nd->seconds;
-    if (IsBoardMoveNode(*nd)) {
-      ++line.moves;
-      line.lastMove = nd;
-    }
-  }
-  return line;
-}
-
 bool TakesSlot(const RecordNode* node) {
   return node && IsEndNode(*node) && (node->to == kEndResign || node->to == kEndTimeLoss) &&
          node->seconds >= 60;
 }
+
+// The main line as the sheet reads it, walked once and kept while the record
+// stays as it is, so that a page costs the same whatever the record's length
+// and the page's number: the nodes from move 1, with the destination of the
+// move before each and the mover's running total after it.
+struct SheetLine {
+  const RecordNode* pool = nullptr;
+  uint32_t revision = 0, nodeReuses = 0;
+  int changeCount = -1;
+  MainLine summary;
+  std::vector<const RecordNode*> nodes;
+  std::vector<int> prevTo;
+  std::vector<int64_t> cumulative;
+  int slotted = 0;  // the leading nodes that take a slot (moves, a timed resignation)
+};
+
+const SheetLine& KeptSheetLine() {
+  static SheetLine kept;
+  if (kept.pool == g_Record.pool && kept.revision == g_Record.revision &&
+      kept.nodeReuses == g_Record.nodeReuses && kept.changeCount == g_Record.changeCount)
+    return kept;
+  kept = SheetLine{g_Record.pool, g_Record.revision, g_Record.nodeReuses, g_Record.changeCount};
+  int64_t totals[2] = {0, 0};
+  int prevTo = 0;
+  const RecordNode* nd = g_Record.Root() ? g_Record.Root()->firstChild : nullptr;
+  for (; nd; nd = nd->firstChild) {
+    MainLine& line = kept.summary;
+    const int side = (nd->piece & kSenteBit) ? 1 : 0;
+    line.last = nd;
+    line.seconds[side] += nd->seconds;
+    if (IsBoardMoveNode(*nd)) {
+      ++line.moves;
+      line.lastMove = nd;
+    }
+    totals[side] += nd->seconds;
+    kept.nodes.push_back(nd);
+    kept.prevTo.push_back(prevTo);
+    kept.cumulative.push_back(totals[side]);
+    if (kept.slotted == int(kept.nodes.size()) - 1 && (IsBoardMoveNode(*nd) || TakesSlot(nd))) ++kept.slotted;
+    prevTo = nd->to;
+  }
+  return kept;
+}
+
+MainLine ReadMainLine() { return KeptSheetLine().summary; }
+
 
 bool IsHandicap() { return IsHandicapGame(g_StartBoard); }
 
@@ -245,24 +280,18 @@ void DrawHeaderBoxes(Sheet& sh, const MainLine& line) {
 // The moves of the main line that fall on this page.
 void PrintMoveColumns(Sheet& sh, int page) {
   const int shift = IsHandicap() ? 1 : 0;
-  int64_t cumulative[2] = {0, 0};  // the running totals by side
-  int prevTo = 0;
-  int n = 1;
-  for (const RecordNode* nd = g_Record.Root()->firstChild; nd; nd = nd->firstChild, ++n) {
-    std::u16string text;
-    if (IsBoardMoveNode(*nd)) {
-      text = FormatMoveText(nd->textFlags, prevTo, nd->from, nd->to, nd->piece, kFormSame,
-                            kMarkNone, 0);
-    } else if (TakesSlot(nd)) {
-      text = u"－";
-    } else {
-      break;
-    }
-    const int side = (nd->piece & kSenteBit) ? 1 : 0;
-    cumulative[side] += nd->seconds;
-    prevTo = nd->to;
+  const SheetLine& line = KeptSheetLine();
+  // Only the page's own moves: slot n + shift holds move n.
+  const int firstMove = std::max(1, kSlotsPerPage * (page - 1) + 1 - shift);
+  const int lastMove = std::min(line.slotted, kSlotsPerPage * page - shift);
+  for (int n = firstMove; n <= lastMove; ++n) {
+    const RecordNode* nd = line.nodes[size_t(n - 1)];
+    const std::u16string text =
+        IsBoardMoveNode(*nd) ? FormatMoveText(nd->textFlags, line.prevTo[size_t(n - 1)], nd->from, nd->to, nd->piece,
+                                              kFormSame, kMarkNone, 0)
+                             : std::u16string(u"－");
+    const int64_t total = line.cumulative[size_t(n - 1)];
     const int slot = n + shift;
-    if (slot <= kSlotsPerPage * (page - 1) || slot > kSlotsPerPage * page) continue;
     const int f = (slot - 1) % kSlotsPerPage;
     const int column = (f / 50) * 2 + (f % 2);
     const double left = column * kColumn;
@@ -270,8 +299,7 @@ void PrintMoveColumns(Sheet& sh, int page) {
     SheetDrawLabel(sh, text, left + 1, top + 2.5);
     if (nd->seconds >= 60) {
       SheetDrawText(sh, left + kMoveCell + 1, top + 1, FormatU16(u"%d", nd->seconds / 60));
-      SheetDrawText(sh, left + kMoveCell + 4.5, top + 4.5,
-                    FormatU16(u"%3d", int(cumulative[side] / 60)));
+      SheetDrawText(sh, left + kMoveCell + 4.5, top + 4.5, FormatU16(u"%3d", int(total / 60)));
     }
   }
 }
