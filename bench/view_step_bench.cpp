@@ -3,6 +3,8 @@
 // whenever the program falls idle, on a record of 100,000 nodes with comments.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "app/main_frame.h"
@@ -62,6 +64,35 @@ void BM_DrawnStepForwardAndBack(benchmark::State& state) {
   state.counters["moveNumber"] = double(state.range(0));
 }
 BENCHMARK(BM_DrawnStepForwardAndBack)->Arg(10)->Arg(kLineLength)->Unit(benchmark::kMicrosecond);
+
+// The same step as the user sees it: in the main window, the move list and
+// the comment window shown, everything painted before the next step, near
+// the start and near the end of the line (goal: within 10 %). Neither pair
+// of moves has a comment, so both steps draw the same.
+void BM_StepInTheMainWindow(benchmark::State& state) {
+  BuildLongLine();
+  QTemporaryDir folder;
+  g_szEnvFolder = folder.path().toStdU16String() + u"/";
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+  g_bShowMoveListWnd = 1;
+  g_nCommentWndMode = 2;
+  g_nAnimationSpeed = 0;
+  g_nPieceSound = 0;
+  CNarvoDoc doc;
+  CMainFrame frame;
+  frame.ActivateFrame();
+  QCoreApplication::processEvents();
+  GotoMoveNumber(frame.View(), int(state.range(0)) - 1);
+  QCoreApplication::processEvents();
+  for (auto _ : state) {
+    DoMove(frame.View(), kMoveStep, NodeMoveKey(*g_Record.current->firstChild), kRedrawSound);
+    QCoreApplication::processEvents();
+    UndoMove(frame.View(), kMoveStep, kRedrawSound);
+    QCoreApplication::processEvents();
+  }
+  state.counters["moveNumber"] = double(state.range(0));
+}
+BENCHMARK(BM_StepInTheMainWindow)->Arg(15)->Arg(kLineLength - 5)->Unit(benchmark::kMicrosecond);
 
 // The frame's idle pass: the state taken and every command's rule applied to
 // its action, with the shown move far down the line.

@@ -290,8 +290,55 @@ RecordNode* GetNodeAtMove(int n, const GameRecord& record) {
   return node;
 }
 
+namespace {
+
+// The kept line when the current node is on it at its move number, else
+// built anew (one walk back to the root and one to the line's end).
+const LineSummary* KeptLine(const GameRecord& record) {
+  LineSummary& line = record.lineSummary;
+  const size_t at = size_t(record.moveNumber);
+  if (line.pool == record.pool && line.revision == record.revision && line.nodeReuses == record.nodeReuses &&
+      record.moveNumber >= 0 && at < line.nodes.size() && line.nodes[at] == record.current)
+    return &line;
+  std::vector<const RecordNode*> nodes;
+  for (const RecordNode* n = record.current; n && n != record.pool; n = FindParentNode(record, n)) {
+    nodes.push_back(n);
+    if (nodes.size() > size_t(record.poolCapacity)) return nullptr;  // a damaged tree
+  }
+  if (nodes.size() != at) return nullptr;  // the move number is not the node's
+  nodes.push_back(record.pool);
+  std::reverse(nodes.begin(), nodes.end());
+  for (const RecordNode* n = record.current->firstChild; n; n = n->firstChild) {
+    nodes.push_back(n);
+    if (nodes.size() > size_t(record.poolCapacity) + 1) return nullptr;
+  }
+  line = LineSummary{record.pool, record.revision, record.nodeReuses, std::move(nodes), {}, {}};
+  const size_t size = line.nodes.size();
+  line.boardBefore.assign(size, 0);
+  line.nonBoardFrom.assign(size + 1, int(size));
+  for (size_t i = 1; i < size; ++i) line.boardBefore[i] = line.boardBefore[i - 1] + IsBoardMoveNode(*line.nodes[i]);
+  for (size_t i = size; i-- > 1;)
+    line.nonBoardFrom[i] = IsBoardMoveNode(*line.nodes[i]) ? line.nonBoardFrom[i + 1] : int(i);
+  line.totals.assign(size, 0);
+  for (size_t i = 1; i < size; ++i) line.totals[i] = line.nodes[i]->seconds + (i >= 2 ? line.totals[i - 2] : 0);
+  line.offMainFrom = size;
+  for (size_t i = 1; i < size; ++i)
+    if (line.nodes[i - 1]->firstChild != line.nodes[i]) {
+      line.offMainFrom = i;
+      break;
+    }
+  return &line;
+}
+
+}  // namespace
+
+const LineSummary* GetLineSummary(const GameRecord& record) {
+  return record.pool && record.current ? KeptLine(record) : nullptr;
+}
+
 int GetLineLength(const GameRecord& record) {
   if (!record.current) return 0;
+  if (const LineSummary* line = KeptLine(record)) return int(line->nodes.size()) - 1;
   int length = std::max(DepthOf(record, record.current), 0);
   for (const RecordNode* n = record.current->firstChild; n; n = n->firstChild) ++length;
   return length;
@@ -316,6 +363,14 @@ std::vector<const RecordNode*> GetLineNodes(const GameRecord& record) {
 int GetLineMoveCount(const GameRecord& record) {
   const RecordNode* start = record.current;
   if (!start) return 0;
+  // On an end mark the count goes on from its parent's own continuation,
+  // which need not be this line: that case walks.
+  const bool atEnd = start != record.pool && IsEndNode(*start);
+  if (const LineSummary* line = atEnd ? nullptr : KeptLine(record)) {
+    // The board moves up to the current node and those that follow it unbroken.
+    const size_t s = size_t(record.moveNumber);
+    return line->boardBefore[s] + (line->nonBoardFrom[s + 1] - int(s + 1));
+  }
   if (start != record.pool && IsEndNode(*start)) start = FindParentNode(record, start);
   int count = 0;
   for (const RecordNode* n = start; n && n != record.pool; n = FindParentNode(record, n))

@@ -69,6 +69,22 @@ struct LinePositions {
   uint32_t totalsRevision = 0;
 };
 
+// The whole current line (root to the end of its first-child chain), kept
+// while the tree stays as it is: stepping along the line leaves it the same
+// line, so its length and move count need no walk at each step.
+struct LineSummary {
+  const RecordNode* pool = nullptr;
+  uint32_t revision = 0, nodeReuses = 0;
+  std::vector<const RecordNode*> nodes;  // nodes[i]: the node at move i
+  std::vector<int> boardBefore;          // board moves among nodes[1..i]
+  std::vector<int> nonBoardFrom;         // first i' >= i that is no board move (or the size)
+  std::vector<int64_t> totals;           // seconds of node i and of every second node before it
+  size_t offMainFrom = 0;                // first i whose node is not its parent's first child
+};
+// The kept current line, made anew when the tree changed or the current
+// node left it; nullptr for a tree that does not hold together.
+const LineSummary* GetLineSummary(const GameRecord& record);
+
 struct GameRecord {
   int32_t appendMode = 1;  // 0 a differing move replaces the continuation, 1 it adds a variation
   int32_t moveNumber = 0;  // number of current on the current line (0 at the root)
@@ -91,6 +107,7 @@ struct GameRecord {
   uint32_t revision = 0;
   uint32_t nodeReuses = 0;
   mutable LinePositions line;
+  mutable LineSummary lineSummary;
 
   RecordNode* Root() const { return pool; }
 };

@@ -106,7 +106,11 @@ std::u16string FormatShownMove(const RecordNode* node, const RecordNode* parent,
 
 std::vector<DovuRow> BuildDovuRows(int first, int count, int form, const GameRecord& record) {
   std::vector<DovuRow> rows;
-  const std::vector<const RecordNode*> line = CurrentLine(record);
+  // The line kept by the record, with its running totals: only the rows
+  // shown are looked at, wherever they lie on a long line.
+  const LineSummary* kept = GetLineSummary(record);
+  const std::vector<const RecordNode*> walked = kept ? std::vector<const RecordNode*>() : CurrentLine(record);
+  const std::vector<const RecordNode*>& line = kept ? kept->nodes : walked;
   if (line.empty() || count <= 0) return rows;
   first = std::max(first, 0);
   const int last = std::min(first + count - 1, int(line.size()) - 1);
@@ -120,7 +124,15 @@ std::vector<DovuRow> BuildDovuRows(int first, int count, int form, const GameRec
   int64_t total[2] = {0, 0};
   bool offMain = false;
   bool firstShownOff = false;
-  for (int n = 1; n <= last; ++n) {
+  int from = 1;
+  if (kept && first > 1) {
+    // What the walk to the first row would have carried.
+    from = first;
+    total[(first - 1) & 1] = kept->totals[size_t(first - 1)];
+    total[first & 1] = first >= 2 ? kept->totals[size_t(first - 2)] : 0;
+    offMain = size_t(first - 1) >= kept->offMainFrom;
+  }
+  for (int n = from; n <= last; ++n) {
     const RecordNode* node = line[n];
     total[n & 1] += node->seconds;
     offMain = offMain || line[n - 1]->firstChild != node;
@@ -169,9 +181,18 @@ std::vector<DovuRow> BuildDovuRows(int first, int count, int form, const GameRec
 
 std::u16string FormatDovuTitle(const GameRecord& record) {
   const int onLine = GetLineMoveCount(record);
-  int inTree = 0;
-  for (int i = 1; i < record.poolCapacity; ++i)
-    if (record.pool[i].to > 10) ++inTree;
+  // The moves in the whole tree, counted again only when the tree changed.
+  static const RecordNode* countedPool = nullptr;
+  static uint32_t countedRevision = 0, countedReuses = 0;
+  static int inTree = 0;
+  if (countedPool != record.pool || countedRevision != record.revision || countedReuses != record.nodeReuses) {
+    countedPool = record.pool;
+    countedRevision = record.revision;
+    countedReuses = record.nodeReuses;
+    inTree = 0;
+    for (int i = 1; i < record.poolCapacity; ++i)
+      if (record.pool[i].to > 10) ++inTree;
+  }
   if (inTree > onLine) return FormatU16(u"棋譜 %d手 / %d手", onLine, inTree);
   return FormatU16(u"棋譜 %d手", onLine);
 }

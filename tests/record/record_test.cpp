@@ -297,6 +297,16 @@ TEST_F(RecordTest, NavigationAlongTheCurrentLine) {
   EXPECT_NE(GetNodeAtMove(5), nullptr);  // the end mark
   EXPECT_EQ(GetLineLength(g_Record), 5);
   EXPECT_EQ(GetLineMoveCount(g_Record), 4);
+  // The same at every move of the line (the line is kept while stepping).
+  const int shownAt = g_Record.moveNumber;
+  for (int n = 0; n <= 4; ++n) {
+    g_Record.current = m[n];
+    g_Record.moveNumber = n;
+    EXPECT_EQ(GetLineLength(g_Record), 5) << n;
+    EXPECT_EQ(GetLineMoveCount(g_Record), 4) << n;
+  }
+  g_Record.current = m[shownAt];
+  g_Record.moveNumber = shownAt;
   EXPECT_EQ(GetNextMove(g_Record) & 0xFFFF, kIllegal);
   EXPECT_EQ(HasNextMove(g_Record), 0);
   EXPECT_EQ(GetLastMainLineMove(g_Record) & 0xFFFF, kIllegal);
@@ -332,6 +342,20 @@ TEST_F(RecordTest, NavigationAlongTheCurrentLine) {
   EXPECT_EQ(GetNextMove(g_Record), 0x0100u);
   EXPECT_EQ(GetLineLength(g_Record), 4);
   EXPECT_EQ(GetLineMoveCount(g_Record), 3);
+
+  // An end mark that is a later alternative counts on from its parent's own
+  // continuation, which is not the shown line.
+  RecordNode* stop = AddAt(m[1], kResign);
+  g_Record.current = stop;
+  g_Record.moveNumber = 2;
+  EXPECT_EQ(GetLineLength(g_Record), 2);
+X
+  // A tree made shorter: the kept line goes with it.
+  g_Record.current = w3;
+  g_Record.moveNumber = 3;
+  EXPECT_EQ(GetLineLength(g_Record), 4);
+  TruncateRecordAfter(g_Record, 3);  // the 投了 goes
+  EXPECT_EQ(GetLineLength(g_Record), 3);
 }
 
 TEST_F(RecordTest, StepBackToRestoresThePosition) {
