@@ -349,7 +349,7 @@ TEST_F(RecordTest, NavigationAlongTheCurrentLine) {
   g_Record.current = stop;
   g_Record.moveNumber = 2;
   EXPECT_EQ(GetLineLength(g_Record), 2);
-X
+  EXPECT_EQ(GetLineMoveCount(g_Record), 4);  // m1, then m1's own continuation
   // A tree made shorter: the kept line goes with it.
   g_Record.current = w3;
   g_Record.moveNumber = 3;
