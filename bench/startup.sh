@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # Start-up benchmark (outside the tests): the time from starting the program
-# to its first painted main window, and its resident memory at that moment.
-# Runs the program several times on one virtual X display with a private,
-# empty home, so every run starts on the built-in settings.
+# to its first painted main window, and its resident memory at that moment,
+# measured side by side with a bare Qt window (bench/bare_window: a title, a
+# menu bar, a line of text, a status bar) on the same virtual X display, run
+# for run in turn. Each run starts in a private, empty home, so on the
+# built-in settings.
 #
-#   bench/startup.sh [path/to/narvo] [runs]
+#   bench/startup.sh [path/to/narvo] [runs] [path/to/bare_window]
 #
-# Best measured on an optimised build (tools/run.sh builds one in build/).
+# Best measured on an optimised build (tools/run.sh builds one in build/;
+# the bare window is the bench target bare_window beside it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exe=${1:-build/app/narvo}
 runs=${2:-10}
+bare=${3:-$(dirname "$exe")/../bench/bare_window}
 [ -x "$exe" ] || { echo "no program at $exe (build it first)" >&2; exit 1; }
+[ -x "$bare" ] || { echo "no bare window at $bare (build the target bare_window)" >&2; exit 1; }
 exe=$(realpath "$exe")
+bare=$(realpath "$bare")
 
 if [ -z "${NARVO_BENCH_INNER:-}" ]; then
   export NARVO_BENCH_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$exe" "$runs"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$exe" "$runs" "$bare"
 fi
 
 home=$(mktemp -d)
@@ -27,25 +33,32 @@ export QT_QPA_PLATFORM=xcb NARVO_STARTUP_PROBE=
 unset ASAN_OPTIONS
 export ASAN_OPTIONS=detect_leaks=0
 
-times=()
-rss=()
-for ((i = 0; i <= runs; i++)); do
+# One start of a program to its first paint: "ms rss_kb".
+measure() {
   rm -rf "$home/config" "$home/data"
+  local start end line
   start=$(date +%s%N)
   line=""
-  { read -r line; end=$(date +%s%N); cat >/dev/null; } < <("$exe" 2>/dev/null)
+  { read -r line; end=$(date +%s%N); cat >/dev/null; } < <("$1" 2>/dev/null)
   case "$line" in
     first_paint*) ;;
-    *) echo "run $i: no first paint reported" >&2; exit 1 ;;
+    *) echo "$1: no first paint reported" >&2; exit 1 ;;
   esac
-  [ "$i" -eq 0 ] && continue  # the first run warms the caches
-  times+=($(( (end - start) / 1000000 )))
-  rss+=("${line##*rss_kb=}")
+  echo "$(( (end - start) / 1000000 )) ${line##*rss_kb=}"
+}
+
+times=() rss=() btimes=() brss=()
+for ((i = 0; i <= runs; i++)); do
+  read -r t r < <(measure "$exe")
+  read -r bt br < <(measure "$bare")
+  [ "$i" -eq 0 ] && continue  # the first runs warm the caches
+  times+=("$t") rss+=("$r") btimes+=("$bt") brss+=("$br")
 done
 
-sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-rsorted=($(printf '%s\n' "${rss[@]}" | sort -n))
-n=${#sorted[@]}
-echo "runs: $n  program: $exe"
-echo "start to first paint (ms): min ${sorted[0]}  median ${sorted[$((n / 2))]}  max ${sorted[$((n - 1))]}"
-echo "resident memory at first paint (KiB): min ${rsorted[0]}  median ${rsorted[$((n / 2))]}  max ${rsorted[$((n - 1))]}"
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+n=${#times[@]}
+tm=$(median "${times[@]}") bm=$(median "${btimes[@]}")
+rm_=$(median "${rss[@]}") br_=$(median "${brss[@]}")
+echo "runs: $n  program: $exe  baseline: $bare"
+echo "start to first paint (ms, median): program $tm  bare window $bm  ratio $(awk -v a="$tm" -v b="$bm" 'BEGIN {printf "%.2f", a / b}')"
+echo "resident memory at first paint (KiB, median): program $rm_  bare window $br_  more $((rm_ - br_))"
