@@ -336,28 +336,18 @@ const LineSummary* GetLineSummary(const GameRecord& record) {
   return record.pool && record.current ? KeptLine(record) : nullptr;
 }
 
+std::vector<const RecordNode*> GetLineNodes(const GameRecord& record) {
+  const LineSummary* line = GetLineSummary(record);
+  if (!line || line->nodes.empty()) return {};
+  return std::vector<const RecordNode*>(line->nodes.begin() + 1, line->nodes.end());
+}
+
 int GetLineLength(const GameRecord& record) {
   if (!record.current) return 0;
   if (const LineSummary* line = KeptLine(record)) return int(line->nodes.size()) - 1;
   int length = std::max(DepthOf(record, record.current), 0);
   for (const RecordNode* n = record.current->firstChild; n; n = n->firstChild) ++length;
   return length;
-}
-
-std::vector<const RecordNode*> GetLineNodes(const GameRecord& record) {
-  std::vector<const RecordNode*> nodes;
-  if (!record.current) return nodes;
-  for (const RecordNode* n = record.current; n && n != record.pool; n = FindParentNode(record, n)) {
-    nodes.push_back(n);
-    // A damaged tree (a loop) cannot hold the walk longer than the pool.
-    if (nodes.size() > size_t(record.poolCapacity)) return {};
-  }
-  std::reverse(nodes.begin(), nodes.end());
-  for (const RecordNode* n = record.current->firstChild; n; n = n->firstChild) {
-    nodes.push_back(n);
-    if (nodes.size() > size_t(record.poolCapacity)) break;
-  }
-  return nodes;
 }
 
 int GetLineMoveCount(const GameRecord& record) {
