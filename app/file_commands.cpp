@@ -69,7 +69,10 @@ FileDialogResult RunQtFileDialog(CNarvoView* view, FileDialogRequest& r) {
   dialog.setNameFilters(filters);
   // Wide enough for long Japanese names and their dates.
   dialog.resize(std::max(dialog.width(), 780), std::max(dialog.height(), 460));
-  if (auto* tree = dialog.findChild<QTreeView*>()) tree->header()->resizeSection(0, 360);
+  if (auto* tree = dialog.findChild<QTreeView*>()) {
+    tree->header()->resizeSection(0, 330);
+    tree->header()->resizeSection(3, 170);  // the date and time whole
+  }
   if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[r.filterIndex - 1]);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -3,6 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+# What the tree holds before the run: a test may add nothing to it.
+in_git() { git rev-parse --is-inside-work-tree >/dev/null 2>&1; }
+tree_state() { git status --porcelain --untracked-files=all | sort; }
+before=""
+if in_git; then before=$(tree_state); fi
 build=${NARVO_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DNARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DNARVO_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -15,8 +20,8 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"
 # No test may leave a file in the source tree.
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  left=$(git status --porcelain --untracked-files=all)
+if in_git; then
+  left=$(comm -13 <(printf '%s\n' "$before") <(tree_state) | sed '/^$/d')
   if [ -n "$left" ]; then
     echo "The tests left files in the source tree:" >&2
     echo "$left" >&2
