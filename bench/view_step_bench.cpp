@@ -14,6 +14,7 @@
 #include "record/record.h"
 #include "record/rules.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "view/board_geometry.h"
 #include "view/move_path.h"
 #include "view/narvo_view.h"
@@ -73,6 +74,7 @@ void BM_StepInTheMainWindow(benchmark::State& state) {
   BuildLongLine();
   QTemporaryDir folder;
   g_szEnvFolder = folder.path().toStdU16String() + u"/";
+  g_szDataFolder = g_szEnvFolder;  // ftp.env and the histories too
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
   g_bShowMoveListWnd = 1;
   g_nCommentWndMode = 2;
@@ -102,6 +104,7 @@ void BM_IdleEnableRules(benchmark::State& state) {
   // The frame writes the settings file when it goes: not into the user's.
   QTemporaryDir folder;
   g_szEnvFolder = folder.path().toStdU16String() + u"/";
+  g_szDataFolder = g_szEnvFolder;
   CMainFrame frame;
   frame.UpdateCommandUi();
   for (auto _ : state) frame.UpdateCommandUi();
