@@ -29,8 +29,9 @@ private:
     timer_.start();
   }
   void Check() {
-    // Without a window manager no frame ever comes: give up after a while.
-    if (!window_ || ++ticks_ > 100) {
+    // Without a window manager no frame ever comes: give up after a while
+    // (10 s, for a busy display).
+    if (!window_ || ++ticks_ > 500) {
       deleteLater();
       return;
     }

@@ -29,12 +29,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms) {
+bool WaitUntil(const std::function<bool()>& done, int ms, int pollMs = 200) {
   QElapsedTimer t;
   t.start();
   while (!done()) {
     if (t.elapsed() > ms) return false;
-    QThread::msleep(50);
+    QThread::msleep(pollMs);
   }
   return true;
 }
@@ -189,7 +189,16 @@ TEST_F(DesktopX11Test, TheMoveListStaysAboveAndTheMainWindowComesBackWhereItWas)
       moves = x.Find("棋譜");
       return main && moves && x.FrameTopLeft(main);
     }, 60000));
-    QThread::msleep(1500);  // the placement settles
+    // The placement settles: the frame stays put for a second.
+    std::optional<std::pair<int, int>> last;
+    int still = 0;
+    WaitUntil([&] {
+      const auto now = x.FrameTopLeft(main);
+      still = now == last ? still + 1 : 0;
+      last = now;
+      return still >= 5;
+    }, 20000);
+    QThread::msleep(200);
     const std::vector<xcb_window_t> stacking = x.Windows("_NET_CLIENT_LIST_STACKING");
     const auto mainAt = std::find(stacking.begin(), stacking.end(), main);
     const auto movesAt = std::find(stacking.begin(), stacking.end(), moves);
