@@ -728,9 +728,13 @@ int SaveFileOverwrite(CNarvoView* view) {
   return result == 0 ? 0 : -1;
 }
 
+static std::u16string RecordFolderTarget(const std::u16string& name, const char16_t* ext) {
+  return FolderOrDocuments(g_szRecordFolder) + name + ext;
+}
+
 int SaveToRecordFolder(CNarvoView* view, const std::u16string& name, const char16_t* ext) {
   const bool zr2 = g_nDefaultFormat == 1;
-  const std::u16string target = FolderOrDocuments(g_szRecordFolder) + name + ext;
+  const std::u16string target = RecordFolderTarget(name, ext);
   // A part of a file is never put in place of it, and another file only
   // with the user's word.
   if (g_bRecordReadPartly || !MayWriteOver(target))
@@ -756,7 +760,7 @@ int AskSaveRecord(CNarvoView* view) {
   }
   bool zr2 = g_nDefaultFormat == 1;
   const char16_t* ext = g_bSaveUtf8 ? (zr2 ? u".zr2u" : u".dovu") : (zr2 ? u".zr2" : u".zrf");
-  std::u16string target = FolderOrDocuments(g_szRecordFolder) + name + ext;
+  const std::u16string target = RecordFolderTarget(name, ext);
   int answer = ShowMessage(FormatU16(u"棋譜(%s)を保存しますか？", target.c_str()),
                            kMbYesNoCancel | kMbIconQuestion, u"棋譜保存");
   if (answer != kIdYes) return answer;

@@ -531,6 +531,11 @@ std::u16string FormatTemplateMove(int n, bool withMark, bool squareAlways) {
 namespace {
 
 void RefuseCode(TemplateKind kind, char16_t code) {
+  // The mail text files name the code in their own message.
+  if (kind == TemplateKind::FileMail) {
+    ShowMessage(FormatU16(u"メール書式エラー(%%%c)", int(code)), kMbOk | kMbIconError);
+    return;
+  }
   Ui().PlayWarningSound();
   ShowMessage(FormatU16(u"%%%c は、使用できません。", int(code)), kMbOk | kMbIconWarning,
               kind == TemplateKind::Mail ? u"メール書式エラー" : u"局面書式エラー");
@@ -544,74 +549,17 @@ void AppendPositionFileText(std::u16string& out, std::u16string_view title) {
   AppendSideToMoveLine(out);
 }
 
-// The mail text files' codes: those of the position file, except %d (the
-// position file's text), %k (the whole record), %f and %F (the record's
-// name), %I (棋戦) and %0 (none); an unknown code is told and yields nothing.
-bool ExpandFileMailTemplate(std::u16string& out, std::u16string_view tmpl, std::u16string_view title) {
-  const RecordHeader& h = g_Record.header;
-  const int n = g_Record.moveNumber;
-  const bool lastByFirst = g_Board.sideToMove != kSente;
-  bool allKnown = true;
-  for (size_t i = 0; i < tmpl.size(); ++i) {
-    const char16_t ch = tmpl[i];
-    if (ch != u'%') {
-      out += ch;
-      continue;
-    }
-    if (++i >= tmpl.size()) break;
-    const char16_t code = tmpl[i];
-    const char16_t lower = code >= u'A' && code <= u'Z' ? char16_t(code - u'A' + u'a') : code;
-    switch (lower) {
-      case u'a':
-      case u'l': out += FormatTemplateMove(n, code == u'A' || code == u'L', code == u'L'); continue;
-      case u'p':
-        if (n >= 2) out += FormatTemplateMove(n - 1, code == u'P', true);
-        continue;
-      case u'n': AppendDecimal(out, n); continue;
-      case u'c': out += kCrLf; continue;
-      case u'd': AppendPositionFileText(out, title); continue;
-      case u'b': out += h.firstPlayer; continue;
-      case u'w': out += h.secondPlayer; continue;
-      case u'h': out += PlayerName(lastByFirst); continue;
-      case u'o': out += PlayerName(!lastByFirst); continue;
-      case u'f': out += title; continue;
-      case u'y': out += g_szToday; continue;
-      case u't': out += g_szNowTime; continue;
-      case u'g': out += h.startTime; continue;
-      case u'e': out += h.endTime; continue;
-      case u'i': out += h.event; continue;
-      case u's': out += h.opening; continue;
-      case u'u': out += h.title; continue;
-      case u'm': out += h.timeLimit; continue;
-      case u'r': out += h.publishedIn; continue;
-      case u'k': WriteZr2ToBuffer(out, kZr2WholeTree); continue;
-      case u'*':
-        if (g_Record.current && g_Record.current->comment) AppendCommentLines(g_Record.current->comment, out);
-        continue;
-      case u'"': i = i + AppendIncludedFile(tmpl.substr(i + 1), out); continue;
-      case u'%': out += u'%'; continue;
-      case u'{': out += u'{'; continue;
-      default:
-        if (lower >= u'1' && lower <= u'5') {
-          out += h.userItems[lower - u'1'];
-          continue;
-        }
-        break;
-    }
-    ShowMessage(FormatU16(u"メール書式エラー(%%%c)", int(code)), kMbOk | kMbIconError);
-    allKnown = false;
-  }
-  return allKnown;
-}
-
 // Expands tmpl into out; false when a code was refused (the message shown).
 bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind kind,
                     std::u16string_view title) {
   const RecordHeader& h = g_Record.header;
   const int n = g_Record.moveNumber;
-  if (kind == TemplateKind::FileMail) return ExpandFileMailTemplate(out, tmpl, title);
   const bool mail = kind == TemplateKind::Mail;
   const bool file = kind == TemplateKind::FilePosition;
+  // The mail text files take the position file's codes, except %d (the
+  // position file's text), %k (the whole record), %f and %F (the record's
+  // name), %I (棋戦) and %0 (none).
+  const bool fileMail = kind == TemplateKind::FileMail;
   bool allKnown = true;
   // The side that made the last move is the one not to move now.
   const bool lastByFirst = g_Board.sideToMove != kSente;
@@ -636,7 +584,8 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
       case u'n': AppendDecimal(out, n); continue;
       case u'c': out += kCrLf; continue;
       case u'd':
-        if (mail) AppendPositionText(out, title);
+        if (fileMail) AppendPositionFileText(out, title);
+        else if (mail) AppendPositionText(out, title);
         else if (file) {
           // The file's diagram has no player lines.
           AppendHandLine(g_Board, kGote, out);
@@ -647,7 +596,7 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
       case u'b': out += h.firstPlayer; continue;
       case u'w': out += h.secondPlayer; continue;
       case u'f':
-        if (code == u'F' && !mail) {
+        if (code == u'F' && !mail && !fileMail) {
           out += g_szRecordFolder;
           if (!g_szRecordFolder.empty() && g_szRecordFolder.back() != u'/') out += u'/';
         }
@@ -662,15 +611,15 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
         header(h.endTime);
         continue;
       case u'i':
-        if (code == u'I' && !mail) AppendHeaderLines(out);
+        if (code == u'I' && !mail && !fileMail) AppendHeaderLines(out);
         else header(h.event);
         continue;
       case u'h':
-        if (mail || file) out += PlayerName(lastByFirst);
+        if (mail || file || fileMail) out += PlayerName(lastByFirst);
         else header(h.place);
         continue;
       case u'o':
-        if (!mail && !file) break;
+        if (!mail && !file && !fileMail) break;
         out += PlayerName(!lastByFirst);
         continue;
       case u'm': header(h.timeLimit); continue;
@@ -680,7 +629,7 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
       case u'y': out += g_szToday; continue;
       case u't': out += g_szNowTime; continue;
       case u'k':
-        if (!mail) break;
+        if (!mail && !fileMail) break;
         WriteZr2ToBuffer(out, kZr2WholeTree);
         continue;
       case u'*':
@@ -688,7 +637,7 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
         if (g_Record.current && g_Record.current->comment) AppendCommentLines(g_Record.current->comment, out);
         continue;
       case u'0':
-        if (mail) break;
+        if (mail || fileMail) break;
         if (i + 1 < tmpl.size() && (tmpl[i + 1] == u'i' || tmpl[i + 1] == u'I')) {
           ++i;
           if (n == 0) AppendHeaderLines(out);
@@ -698,7 +647,7 @@ bool ExpandTemplate(std::u16string& out, std::u16string_view tmpl, TemplateKind 
       case u'"': i = i + AppendIncludedFile(tmpl.substr(i + 1), out); continue;
       case u'%': out += u'%'; continue;
       case u'{':
-        if (!file) break;
+        if (!file && !fileMail) break;
         out += u'{';
         continue;
       default:

@@ -37,18 +37,22 @@ static bool IsFolder(const std::string& native) {
   return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// "<home>/Documents/" when that is a folder, else "<home>/".
+static std::u16string DocumentsFolderIn(const std::string& home) {
+  std::u16string docs = PathFromNative(home) + u"/Documents";
+  if (!IsFolder(PathToNative(docs))) docs = PathFromNative(home);
+  NormalizeFolderPath(docs);
+  return docs;
+}
+
 std::u16string FolderOrDocuments(const std::u16string& folder) {
   std::u16string out = folder;
   NormalizeFolderPath(out);
   if (!out.empty()) return out;
   if (!g_szDocumentsFolder.empty()) return g_szDocumentsFolder;
   // Before the folders are set up (or without them): the same rule, now.
-  std::string home = HomeFolder();
-  if (home.empty()) return u"/";
-  out = PathFromNative(home) + u"/Documents";
-  if (!IsFolder(PathToNative(out))) out = PathFromNative(home);
-  NormalizeFolderPath(out);
-  return out;
+  const std::string home = HomeFolder();
+  return home.empty() ? u"/" : DocumentsFolderIn(home);
 }
 
 bool MakeFolders(const std::u16string& folder) {
@@ -106,11 +110,6 @@ int InitDataFolders() {
   CutToCapacity(data, kEnvPathCapacity);
   g_szDataFolder = data;
   g_szEnvFolder = data;
-  if (!home.empty()) {
-    std::u16string docs = PathFromNative(home) + u"/Documents";
-    if (!IsFolder(PathToNative(docs))) docs = PathFromNative(home);
-    NormalizeFolderPath(docs);
-    g_szDocumentsFolder = docs;
-  }
+  if (!home.empty()) g_szDocumentsFolder = DocumentsFolderIn(home);
   return 0;
 }
