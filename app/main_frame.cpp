@@ -351,7 +351,6 @@ CMainFrame::CMainFrame() {
   m_pStatusPane = new QLabel(this);
   m_pStatusPane->setObjectName(u"MessagePane"_s);
   statusBar()->addWidget(m_pStatusPane, 1);
-  BuildPreviewBar();
   UpdateMainTitle();
   CreateDovuWnd(this);
   AddCompanionWindow(g_pMoveListWnd, &g_rcMoveListWnd);
@@ -367,7 +366,33 @@ CMainFrame::CMainFrame() {
     });
 }
 
+// The main window is drawn first and the companion windows follow it, so the
+// start shows the board without waiting for them; a frame that cannot paint
+// (a minimised start) has them after a moment.
 void CMainFrame::OnShown() {
+  if (m_bFramePainted) {
+    ShowCompanions();
+    return;
+  }
+  if (m_bCompanionsWaiting) return;
+  m_bCompanionsWaiting = true;
+  if (m_pView) m_pView->installEventFilter(this);
+  constexpr int kLongestWaitMs = 500;
+  QTimer::singleShot(kLongestWaitMs, this, &CMainFrame::ShowCompanions);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == m_pView && e->type() == QEvent::Paint && !m_bFramePainted) {
+    m_bFramePainted = true;
+    m_pView->removeEventFilter(this);
+    QTimer::singleShot(0, this, &CMainFrame::ShowCompanions);
+  }
+  return CPersistentFrame::eventFilter(watched, e);
+}
+
+void CMainFrame::ShowCompanions() {
+  m_bFramePainted = true;
+  m_bCompanionsWaiting = false;
   for (const Companion& c : m_companions)
     if (auto* w = dynamic_cast<CompanionWindow*>(c.window)) w->ShowWithOwner();
 }
@@ -611,7 +636,14 @@ void CMainFrame::BuildPreviewBar() {
   m_bPreviewBarReady = true;
 }
 
+QDockWidget* CMainFrame::PreviewBar() {
+  // Made at the first preview: the start has no need of it.
+  if (!m_pPreviewBar) BuildPreviewBar();
+  return m_pPreviewBar;
+}
+
 void CMainFrame::RefreshPreviewBar() {
+  if (!m_pPreviewBar) return;  // made with the values of the time
   m_bUpdatingPreviewBar = true;
   m_pTrimCheck->setChecked(g_bImageTrim != 0);
   for (int k = 0; k < 4; ++k) m_pTrimEdit[k]->setValue(g_rcImageTrim[k]);
@@ -648,7 +680,7 @@ void CMainFrame::EnterPrintPreview() {
     m_pToolbar->hide();
     m_pReplayBar->hide();
     RefreshPreviewBar();
-    m_pPreviewBar->show();
+    PreviewBar()->show();
     m_bWasMoveListShown = g_bShowMoveListWnd != 0;
   }
   g_nPreviewPrevMode = g_AppMode;
@@ -662,7 +694,7 @@ void CMainFrame::EnterPrintPreview() {
 
 void CMainFrame::LeavePrintPreview() {
   if (g_AppMode != kModePreview) return;
-  m_pPreviewBar->hide();
+  if (m_pPreviewBar) m_pPreviewBar->hide();
   if (m_bWasToolbarShown) m_pToolbar->show();
   if (m_bWasReplayBarShown) m_pReplayBar->show();
   g_AppMode = g_nPreviewPrevMode == kModePreview ? kModeView : g_nPreviewPrevMode;

@@ -108,7 +108,7 @@ public:
   CNarvoView* View() const { return m_pView; }
   QToolBar* StandardToolbar() const { return m_pToolbar; }
   QToolBar* ReplayToolbar() const { return m_pReplayBar; }
-  QDockWidget* PreviewBar() const { return m_pPreviewBar; }
+  QDockWidget* PreviewBar();
   QAction* ActionFor(int id) const;
 
   // Evaluates every command's rule and applies it to its action. Runs when a
@@ -152,8 +152,11 @@ protected:
 
 protected:
   void OnShown() override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+  // The companion windows waiting for the frame's first paint appear.
+  void ShowCompanions();
   void BuildMenusAndBars();
   void BuildPreviewBar();
   void FillRecentFilesMenu(QMenu* menu);
@@ -170,6 +173,8 @@ private:
   QCheckBox* m_pTrimCheck = nullptr;
   QSpinBox* m_pTrimEdit[4] = {};
   bool m_bPreviewBarReady = false;
+  bool m_bFramePainted = false;
+  bool m_bCompanionsWaiting = false;
   bool m_bUpdatingPreviewBar = false;
   bool m_bDestroyed = false;
   bool m_bWasToolbarShown = true, m_bWasReplayBarShown = true;

@@ -270,6 +270,10 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   InstallMoveNotation();  // text flags of added moves, independent of link order
   UpdateInfoLineHeight();
 
+  // The record's node pool takes the size the settings name.
+  g_nNodePoolCapacity = g_nMaxRecordSizeAtStart;
+  if (InitRecordPool() != 0) return false;
+
   g_AppMode = kModeView;
   g_bReplayRunning = 0;
   g_bResumeGame = 0;
@@ -282,10 +286,6 @@ bool CNarvoApp::InitInstance(const std::vector<std::u16string>& args) {
   m_pFrame->ActivateFrame();
   m_pFrame->setAcceptDrops(true);
   UpdateMainTitle();
-
-  // The record's node pool takes the size the settings name.
-  g_nNodePoolCapacity = g_nMaxRecordSizeAtStart;
-  InitRecordPool();
 
   g_bStartupDone = 1;
   if (!m_cmd.empty) QTimer::singleShot(0, this, &CNarvoApp::ProcessCommandLine);

@@ -1,6 +1,7 @@
 #include "output/ftp_upload.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 
 #include "app/narvo_doc.h"
 #include "record/text.h"
@@ -20,13 +22,69 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// libcurl, opened at the first upload rather than with the program: it and
+// the libraries it needs would add to every start.
+struct CurlLibrary {
+  bool loaded = false;
+  CURLcode (*global_init)(long);
+  CURL* (*easy_init)();
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+  CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+  CURLcode (*easy_perform)(CURL*);
+  void (*easy_cleanup)(CURL*);
+  char* (*easy_escape)(CURL*, const char*, int);
+  void (*free)(void*);
+  curl_slist* (*slist_append)(curl_slist*, const char*);
+  void (*slist_free_all)(curl_slist*);
+  CURLM* (*multi_init)();
+  CURLMcode (*multi_add_handle)(CURLM*, CURL*);
+  CURLMcode (*multi_remove_handle)(CURLM*, CURL*);
+  CURLMcode (*multi_perform)(CURLM*, int*);
+  CURLMcode (*multi_poll)(CURLM*, curl_waitfd*, unsigned, int, int*);
+  CURLMsg* (*multi_info_read)(CURLM*, int*);
+  CURLMcode (*multi_cleanup)(CURLM*);
+};
+
+const CurlLibrary& Lib() {
+  static const CurlLibrary lib = [] {
+    CurlLibrary l{};
+    void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return l;
+    bool all = true;
+    auto get = [&](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(handle, name));
+      all = all && fn;
+    };
+    get(l.global_init, "curl_global_init");
+    get(l.easy_init, "curl_easy_init");
+    get(l.easy_setopt, "curl_easy_setopt");
+    get(l.easy_getinfo, "curl_easy_getinfo");
+    get(l.easy_perform, "curl_easy_perform");
+    get(l.easy_cleanup, "curl_easy_cleanup");
+    get(l.easy_escape, "curl_easy_escape");
+    get(l.free, "curl_free");
+    get(l.slist_append, "curl_slist_append");
+    get(l.slist_free_all, "curl_slist_free_all");
+    get(l.multi_init, "curl_multi_init");
+    get(l.multi_add_handle, "curl_multi_add_handle");
+    get(l.multi_remove_handle, "curl_multi_remove_handle");
+    get(l.multi_perform, "curl_multi_perform");
+    get(l.multi_poll, "curl_multi_poll");
+    get(l.multi_info_read, "curl_multi_info_read");
+    get(l.multi_cleanup, "curl_multi_cleanup");
+    l.loaded = all;  // a library kept open for the run
+    return l;
+  }();
+  return lib;
+}
+
 // A path segment as the URL carries it: UTF-8, everything outside the
 // unreserved set percent-encoded.
 std::string Escape(CURL* curl, const std::u16string& text) {
   const std::string utf8 = Utf16ToUtf8(text);
-  char* escaped = curl_easy_escape(curl, utf8.data(), int(utf8.size()));
+  char* escaped = Lib().easy_escape(curl, utf8.data(), int(utf8.size()));
   std::string out = escaped ? escaped : "";
-  curl_free(escaped);
+  Lib().free(escaped);
   return out;
 }
 
@@ -54,11 +112,11 @@ std::u16string FileNamePart(const std::u16string& path) {
 }
 
 struct CurlHandle {
-  CURL* curl = curl_easy_init();
+  CURL* curl = Lib().loaded ? Lib().easy_init() : nullptr;
   curl_slist* quote = nullptr;
   ~CurlHandle() {
-    if (quote) curl_slist_free_all(quote);
-    if (curl) curl_easy_cleanup(curl);
+    if (quote) Lib().slist_free_all(quote);
+    if (curl) Lib().easy_cleanup(curl);
   }
 };
 
@@ -67,9 +125,9 @@ struct CurlHandle {
 // then stays under its temporary name on the server, never under its own).
 CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, const std::u16string& server,
                      bool& stopped) {
-  CURLM* multi = curl_multi_init();
-  if (!multi) return curl_easy_perform(curl);
-  curl_multi_add_handle(multi, curl);
+  CURLM* multi = Lib().multi_init();
+  if (!multi) return Lib().easy_perform(curl);
+  Lib().multi_add_handle(multi, curl);
   QProgressDialog box(QString::fromUtf16(u"FTP転送中(") + QString::fromStdU16String(local) + u" → "_s +
                           QString::fromStdU16String(server) + u")"_s,
                       QString::fromUtf16(u"中止"), 0, 1000, QApplication::activeWindow());
@@ -82,14 +140,14 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
   CURLcode result = CURLE_OK;
   int running = 1;
   while (running > 0) {
-    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+    if (Lib().multi_perform(multi, &running) != CURLM_OK) {
       result = CURLE_FAILED_INIT;
       break;
     }
     if (running == 0) break;
-    curl_multi_poll(multi, nullptr, 0, 50, nullptr);
+    Lib().multi_poll(multi, nullptr, 0, 50, nullptr);
     curl_off_t sent = 0;
-    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+    Lib().easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
     box.setValue(size > 0 ? int(std::min<curl_off_t>(999, sent * 1000 / size)) : 0);
     QCoreApplication::processEvents();
     if (box.wasCanceled()) {
@@ -98,10 +156,10 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
     }
   }
   int left = 0;
-  while (CURLMsg* m = curl_multi_info_read(multi, &left))
+  while (CURLMsg* m = Lib().multi_info_read(multi, &left))
     if (m->msg == CURLMSG_DONE) result = m->data.result;
-  curl_multi_remove_handle(multi, curl);
-  curl_multi_cleanup(multi);
+  Lib().multi_remove_handle(multi, curl);
+  Lib().multi_cleanup(multi);
   return result;
 }
 
@@ -110,7 +168,7 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
 int g_nFtpLowSpeedSeconds = 30;
 
 int FtpUploadFile(int index) {
-  static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  static const bool ready = Lib().loaded && Lib().global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   CurlHandle h;
   if (!ready || !h.curl) {
     ShowMessage(u"インターネットが使用できません。", kMbOk | kMbIconError);
@@ -143,28 +201,28 @@ int FtpUploadFile(int index) {
   const std::string url = "ftp://" + Utf16ToUtf8(d.server) + ":" + std::to_string(g_nFtpPort) + "/" +
                           FolderPath(h.curl, d.folder) + Escape(h.curl, temp);
   const std::string user = Utf16ToUtf8(d.user), password = Utf16ToUtf8(d.password);
-  h.quote = curl_slist_append(h.quote, ("RNFR " + Utf16ToUtf8(temp)).c_str());
-  h.quote = curl_slist_append(h.quote, ("RNTO " + Utf16ToUtf8(remote)).c_str());
-  curl_easy_setopt(h.curl, CURLOPT_URL, url.c_str());
+  h.quote = Lib().slist_append(h.quote, ("RNFR " + Utf16ToUtf8(temp)).c_str());
+  h.quote = Lib().slist_append(h.quote, ("RNTO " + Utf16ToUtf8(remote)).c_str());
+  Lib().easy_setopt(h.curl, CURLOPT_URL, url.c_str());
   // The credentials travel through the handle, never in the URL or a log.
-  curl_easy_setopt(h.curl, CURLOPT_USERNAME, user.c_str());
-  curl_easy_setopt(h.curl, CURLOPT_PASSWORD, password.c_str());
-  curl_easy_setopt(h.curl, CURLOPT_USERAGENT, "Dovu");
-  curl_easy_setopt(h.curl, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(h.curl, CURLOPT_READDATA, file);
-  curl_easy_setopt(h.curl, CURLOPT_INFILESIZE, size);
-  curl_easy_setopt(h.curl, CURLOPT_TRANSFERTEXT, 0L);
-  curl_easy_setopt(h.curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
-  curl_easy_setopt(h.curl, CURLOPT_POSTQUOTE, h.quote);
-  curl_easy_setopt(h.curl, CURLOPT_CONNECTTIMEOUT, 30L);
-  curl_easy_setopt(h.curl, CURLOPT_FTP_RESPONSE_TIMEOUT, 30L);
+  Lib().easy_setopt(h.curl, CURLOPT_USERNAME, user.c_str());
+  Lib().easy_setopt(h.curl, CURLOPT_PASSWORD, password.c_str());
+  Lib().easy_setopt(h.curl, CURLOPT_USERAGENT, "Dovu");
+  Lib().easy_setopt(h.curl, CURLOPT_UPLOAD, 1L);
+  Lib().easy_setopt(h.curl, CURLOPT_READDATA, file);
+  Lib().easy_setopt(h.curl, CURLOPT_INFILESIZE, size);
+  Lib().easy_setopt(h.curl, CURLOPT_TRANSFERTEXT, 0L);
+  Lib().easy_setopt(h.curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+  Lib().easy_setopt(h.curl, CURLOPT_POSTQUOTE, h.quote);
+  Lib().easy_setopt(h.curl, CURLOPT_CONNECTTIMEOUT, 30L);
+  Lib().easy_setopt(h.curl, CURLOPT_FTP_RESPONSE_TIMEOUT, 30L);
   // A server that stops taking the data ends the transfer instead of
   // holding it for ever.
-  curl_easy_setopt(h.curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h.curl, CURLOPT_LOW_SPEED_TIME, long(g_nFtpLowSpeedSeconds));
-  curl_easy_setopt(h.curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h.curl, CURLOPT_PROTOCOLS_STR, "ftp");
-  if (!d.passive) curl_easy_setopt(h.curl, CURLOPT_FTPPORT, "-");
+  Lib().easy_setopt(h.curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Lib().easy_setopt(h.curl, CURLOPT_LOW_SPEED_TIME, long(g_nFtpLowSpeedSeconds));
+  Lib().easy_setopt(h.curl, CURLOPT_NOSIGNAL, 1L);
+  Lib().easy_setopt(h.curl, CURLOPT_PROTOCOLS_STR, "ftp");
+  if (!d.passive) Lib().easy_setopt(h.curl, CURLOPT_FTPPORT, "-");
   bool stopped = false;
   const CURLcode rc = RunTransfer(h.curl, size, local, d.server, stopped);
   std::fclose(file);
@@ -173,7 +231,7 @@ int FtpUploadFile(int index) {
     return -5;
   }
   curl_off_t sent = 0;
-  curl_easy_getinfo(h.curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+  Lib().easy_getinfo(h.curl, CURLINFO_SIZE_UPLOAD_T, &sent);
   // Too slow once the data flowed: the transfer failed, not the connection.
   const bool stalled = rc == CURLE_OPERATION_TIMEDOUT && sent > 0;
 

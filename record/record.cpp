@@ -16,13 +16,10 @@ TextFlagsFunction g_pComputeTextFlags = nullptr;
 
 namespace {
 
-// The record's pool lives from the building of the static objects to the
-// exit of the program.
+// The record's pool is made once its size is known (the program reads it
+// from the settings) and lives to the exit of the program.
 struct RecordPoolOwner {
-  RecordPoolOwner() {
-    g_Record.appendMode = 1;
-    InitRecordPool();
-  }
+  RecordPoolOwner() { g_Record.appendMode = 1; }
   ~RecordPoolOwner() { FreeRecordPool(g_Record); }
 } g_RecordPoolOwner;
 

@@ -126,14 +126,15 @@ void DrawTextAt(QPainter& p, const QFont& font, int x, int y, const QString& tex
 // ---- Grain ------------------------------------------------------------------------------
 
 // Copies the part of grain whose pixel (gx, gy) goes to the top-left of rect.
-void DrawAnchored(QPainter& p, const PixelRect& rect, const QImage& grain, int gx, int gy) {
+void DrawAnchored(QPainter& p, const PixelRect& rect, const WoodGrain& grain, int gx, int gy) {
   PixelRect r = rect;
   if (gx < 0) { r.left -= gx; gx = 0; }
   if (gy < 0) { r.top -= gy; gy = 0; }
   r.right = std::min(r.right, r.left + grain.width() - gx);
   r.bottom = std::min(r.bottom, r.top + grain.height() - gy);
   if (r.IsEmpty()) return;
-  p.drawImage(QPoint(r.left, r.top), grain, QRect(gx, gy, r.Width(), r.Height()));
+  p.drawImage(QPoint(r.left, r.top), grain.Covering(gx + r.Width(), gy + r.Height()),
+              QRect(gx, gy, r.Width(), r.Height()));
 }
 
 PixelRect Intersect(const PixelRect& a, const PixelRect& b) {

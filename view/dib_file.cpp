@@ -96,24 +96,39 @@ uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | (r << 16
 }  // namespace
 
 void DecodeDibRow(const uint8_t* file, const DibLayout& l, int y, uint32_t* out) {
-  const uint8_t* table = file + l.tableOffset;
-  auto indexed = [&](unsigned i) {
-    return int(i) < l.colorCount ? Rgb(table[4 * i + 2], table[4 * i + 1], table[4 * i]) : Rgb(0, 0, 0);
-  };
-  const Channel cr(l.masks[0]), cg(l.masks[1]), cb(l.masks[2]);
   const uint8_t* row = file + l.bitsOffset + size_t(l.topDown ? y : l.height - 1 - y) * l.stride;
-  for (int x = 0; x < l.width; ++x) {
+  const int width = l.width;
+  if (l.bitCount <= 8) {
+    // Every index a row can hold, so the loops below only look up.
+    uint32_t colours[256];
+    const uint8_t* table = file + l.tableOffset;
+    const int reach = 1 << l.bitCount;
+    for (int i = 0; i < reach; ++i)
+      colours[i] = i < l.colorCount ? Rgb(table[4 * i + 2], table[4 * i + 1], table[4 * i]) : Rgb(0, 0, 0);
     switch (l.bitCount) {
-      case 1: out[x] = indexed((row[x >> 3] >> (7 - (x & 7))) & 1); break;
-      case 4: out[x] = indexed((x & 1) ? row[x >> 1] & 0xF : row[x >> 1] >> 4); break;
-      case 8: out[x] = indexed(row[x]); break;
-      case 24: out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
-      case 16:
-      case 32: {
-        const uint32_t v = l.bitCount == 16 ? Read16(row + 2 * x) : Read32(row + 4 * x);
-        out[x] = Rgb(cr.Get(v, l.masks[0]), cg.Get(v, l.masks[1]), cb.Get(v, l.masks[2]));
+      case 1:
+        for (int x = 0; x < width; ++x) out[x] = colours[(row[x >> 3] >> (7 - (x & 7))) & 1];
         break;
-      }
+      case 4:
+        for (int x = 0; x + 1 < width; x += 2) {
+          out[x] = colours[row[x >> 1] >> 4];
+          out[x + 1] = colours[row[x >> 1] & 0xF];
+        }
+        if (width & 1) out[width - 1] = colours[row[width >> 1] >> 4];
+        break;
+      default:
+        for (int x = 0; x < width; ++x) out[x] = colours[row[x]];
+        break;
     }
+    return;
+  }
+  if (l.bitCount == 24) {
+    for (int x = 0; x < width; ++x) out[x] = Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    return;
+  }
+  const Channel cr(l.masks[0]), cg(l.masks[1]), cb(l.masks[2]);
+  for (int x = 0; x < width; ++x) {
+    const uint32_t v = l.bitCount == 16 ? Read16(row + 2 * x) : Read32(row + 4 * x);
+    out[x] = Rgb(cr.Get(v, l.masks[0]), cg.Get(v, l.masks[1]), cb.Get(v, l.masks[2]));
   }
 }

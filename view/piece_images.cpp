@@ -2,11 +2,13 @@
 
 #include <QCursor>
 #include <QFile>
+#include <QResource>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QThread>
 
 #include <algorithm>
+#include <cstring>
 
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -235,42 +237,79 @@ int LoadPieceBitmaps() {
 
 // ---- Wood grain ---------------------------------------------------------------------
 
-QImage g_BoardGrain;
-QImage g_StandGrain;
-
-namespace {
+WoodGrain g_BoardGrain;
+WoodGrain g_StandGrain;
 
 struct LoadedGrain {
-  QImage image;
-  std::vector<QRgb> colours;
+  const uint8_t* file = nullptr;  // the resource's bytes, mapped with the program
+  DibLayout layout;
+  mutable QImage decoded;         // the top left part decoded so far
 };
+
+int WoodGrain::width() const { return m_grain ? m_grain->layout.width : 0; }
+int WoodGrain::height() const { return m_grain ? m_grain->layout.height : 0; }
+
+const QImage& WoodGrain::Covering(int right, int bottom) const {
+  static const QImage none;
+  if (!m_grain) return none;
+  const LoadedGrain& g = *m_grain;
+  const DibLayout& l = g.layout;
+  right = std::clamp(right, 0, l.width);
+  bottom = std::clamp(bottom, 0, l.height);
+  if (right <= g.decoded.width() && bottom <= g.decoded.height()) return g.decoded;
+  // Grown in steps, so that a slightly larger board decodes again seldom.
+  constexpr int kStep = 64;
+  auto grown = [&](int want, int have, int whole) {
+    return want <= have ? have : std::min(whole, (want + kStep - 1) / kStep * kStep);
+  };
+  const int width = grown(right, g.decoded.width(), l.width);
+  const int height = grown(bottom, g.decoded.height(), l.height);
+  QImage image(width, height, QImage::Format_RGB32);
+  if (image.isNull()) return none;
+  std::vector<uint32_t> row(size_t(l.width));
+  for (int y = 0; y < height; ++y) {
+    DecodeDibRow(g.file, l, y, row.data());
+    std::memcpy(image.scanLine(y), row.data(), size_t(width) * sizeof(uint32_t));
+  }
+  g.decoded = std::move(image);
+  return g.decoded;
+}
+
+namespace {
 
 // The grain of a kind 0 or 1, loaded once; null when it cannot be had.
 const LoadedGrain* GetGrain(int kind) {
   static LoadedGrain grains[2];
   if (kind < 0 || kind > 1) return nullptr;
   LoadedGrain& g = grains[kind];
-  if (g.image.isNull()) {
+  if (!g.file) {
     InitBuiltinResources();
-    QFile file(kind == 0 ? QStringLiteral(":/grain/Mokume01.bmp") : QStringLiteral(":/grain/Mokume02.bmp"));
-    CxDIBBitmap dib;
-    if (!file.open(QIODevice::ReadOnly) || dib.LoadBytes(file.readAll().toStdString()) != 0) {
+    // Stored uncompressed, so the bytes are read where they lie.
+    QResource resource(kind == 0 ? QStringLiteral(":/grain/Mokume01.bmp") : QStringLiteral(":/grain/Mokume02.bmp"));
+    const uint8_t* bytes = resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression
+                               ? reinterpret_cast<const uint8_t*>(resource.data())
+                               : nullptr;
+    DibLayout layout;
+    if (!bytes || ParseDibFile(bytes, size_t(resource.size()), false, &layout) != 0) {
       ShowMessage(u"木目リソースがロードできません。");
       return nullptr;
     }
-    g.image = dib.ToImage();
-    g.colours = dib.ColorTable();
+    g.file = bytes;
+    g.layout = layout;
   }
   return &g;
 }
 
-void LoadGrain(int kind, QImage& target, int firstEntry) {
-  target = QImage();
+void LoadGrain(int kind, WoodGrain& target, int firstEntry) {
+  target.Set(nullptr);
   if (kind > 1) return;  // plain colour
   const LoadedGrain* g = GetGrain(kind);
   if (!g) return;
-  target = g->image;
-  CopyToPalette(firstEntry, g->colours, 0, 16);
+  target.Set(g);
+  const uint8_t* p = g->file + g->layout.tableOffset;
+  std::vector<QRgb> colours;
+  for (int i = 0; i < g->layout.colorCount; ++i, p += 4) colours.push_back(qRgb(p[2], p[1], p[0]));
+  CopyToPalette(firstEntry, colours, 0, 16);
 }
 
 }  // namespace

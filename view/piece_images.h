@@ -118,10 +118,28 @@ void FreePieceBitmaps();
 
 // ---- Wood grain ---------------------------------------------------------------------
 
-// Top-down RGB32 images of 1000 x 1200, null when the kind is plain (2) or the
-// grain could not be loaded. Each grain resource, once loaded, stays for the run.
-extern QImage g_BoardGrain;
-extern QImage g_StandGrain;
+// A wood grain of 1000 x 1200: the bitmap as built into the program, decoded
+// to RGB32 only as far right and down as drawing has reached (the start
+// decodes just the part the board shows). Null when the kind is plain (2) or
+// the grain could not be loaded. Each grain, once loaded, stays for the run.
+struct LoadedGrain;
+class WoodGrain {
+public:
+  bool isNull() const { return !m_grain; }
+  // The whole grain's size.
+  int width() const;
+  int height() const;
+  // An image of the grain's top left part, at least right x bottom pixels
+  // of it (as far as the grain reaches).
+  const QImage& Covering(int right, int bottom) const;
+  QRgb pixel(int x, int y) const { return Covering(x + 1, y + 1).pixel(x, y); }
+  void Set(const LoadedGrain* grain) { m_grain = grain; }
+
+private:
+  const LoadedGrain* m_grain = nullptr;
+};
+extern WoodGrain g_BoardGrain;
+extern WoodGrain g_StandGrain;
 // By 盤の種類 and 駒台の種類: kind 0 "Mokume01" (16 colours), 1 "Mokume02"
 // (256 colours); its first 16 colours go into palette entries 20..35 (board)
 // or 36..51 (stands).

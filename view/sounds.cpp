@@ -3,12 +3,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QCoreApplication>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
+#include <QTimer>
 
 #include <cstdint>
-#include <map>
-#include <memory>
+#include <vector>
 
 #include "record/ui_port.h"
 #include "settings/env.h"
@@ -62,55 +61,78 @@ bool IsPlayableWave(const QByteArray& file) {
   return false;
 }
 
+class QtSoundPort;
+QtSoundPort& QtPort();
+
+// Beeps here; WAVE sounds through the player module, opened at the first
+// sound that needs it. The built-in sounds are made ready a moment after
+// they are asked for, when the start has drawn its window.
 class QtSoundPort : public SoundPort {
 public:
   void PlayWarning() override { QApplication::beep(); }
   void Beep() override { QApplication::beep(); }
-  void Preload(const std::u16string& resource) override { Effect(resource); }
-  void PlayResource(const std::u16string& resource) override { Effect(resource).play(); }
-  bool PlayFile(const std::u16string& path) override {
-    // One effect for the user's file, made again when the file changes.
-    if (!m_file || m_filePath != path) {
-      DropFile();
-      m_file = std::make_unique<QSoundEffect>();
-      m_filePath = path;
-      QObject::connect(m_file.get(), &QSoundEffect::statusChanged, m_file.get(), [this, path] {
-        if (m_file && m_file->status() == QSoundEffect::Error) ReportWaveFileFailure(path);
+  void Preload(const std::u16string& resource) override {
+    m_pending.push_back(resource);
+    if (m_pending.size() == 1 && QCoreApplication::instance())
+      QTimer::singleShot(kPreloadDelayMs, QCoreApplication::instance(), [] {
+        if (!QtPort().m_pending.empty()) QtPort().Player();
       });
-      m_file->setSource(QUrl::fromLocalFile(QString::fromStdU16String(path)));
-    }
-    if (m_file->status() == QSoundEffect::Error) return false;
-    m_file->play();
-    return true;
+  }
+  void PlayResource(const std::u16string& resource) override {
+    if (SoundPort* player = Player())
+      player->PlayResource(resource);
+    else
+      QApplication::beep();
+  }
+  bool PlayFile(const std::u16string& path) override {
+    SoundPort* player = Player();
+    return player && player->PlayFile(path);
   }
 
   void Release() {
-    m_resources.clear();
-    DropFile();
+    m_pending.clear();
+    if (m_player) m_destroy(m_player);
+    m_player = nullptr;
   }
 
 private:
-  // An effect still loading cannot be destroyed without blocking on the
-  // player's loader: it is left alone.
-  void DropFile() {
-    if (m_file && m_file->status() == QSoundEffect::Loading)
-      (void)m_file.release();
-    m_file.reset();
-    m_filePath.clear();
-  }
+  static constexpr int kPreloadDelayMs = 300;
 
-  QSoundEffect& Effect(const std::u16string& resource) {
-    std::unique_ptr<QSoundEffect>& effect = m_resources[resource];
-    if (!effect) {
-      effect = std::make_unique<QSoundEffect>();
-      effect->setSource(QUrl(QStringLiteral("qrc") + QString::fromStdU16String(resource)));
+  SoundPort* Player() {
+    if (!m_player && Open()) {
+      m_player = m_create([](const char16_t* path) { ReportWaveFileFailure(path); });
+      for (const std::u16string& resource : m_pending) m_player->Preload(resource);
     }
-    return *effect;
+    m_pending.clear();
+    return m_player;
   }
 
-  std::map<std::u16string, std::unique_ptr<QSoundEffect>> m_resources;
-  std::unique_ptr<QSoundEffect> m_file;
-  std::u16string m_filePath;
+  // The module beside the program, else the one of the build it came from.
+  bool Open() {
+    if (m_create) return true;
+    if (m_tried) return false;
+    m_tried = true;
+    const QString name = QStringLiteral("libnarvo_sound.so");
+    for (const QString& folder : {QCoreApplication::applicationDirPath(), QStringLiteral(NARVO_MODULE_DIR)}) {
+      m_library.setFileName(folder + u'/' + name);
+      if (!m_library.load()) continue;
+      m_create = reinterpret_cast<Create>(m_library.resolve("narvo_sound_player_create"));
+      m_destroy = reinterpret_cast<Destroy>(m_library.resolve("narvo_sound_player_destroy"));
+      if (m_create && m_destroy) return true;
+      m_create = nullptr;
+      m_library.unload();
+    }
+    return false;
+  }
+
+  using Create = SoundPort* (*)(void (*)(const char16_t*));
+  using Destroy = void (*)(SoundPort*);
+  QLibrary m_library;
+  bool m_tried = false;
+  Create m_create = nullptr;
+  Destroy m_destroy = nullptr;
+  SoundPort* m_player = nullptr;
+  std::vector<std::u16string> m_pending;
 };
 
 SoundPort* g_pSoundPort = nullptr;

@@ -115,7 +115,7 @@ class BoardDrawingTest : public ::testing::Test {
     ASSERT_FALSE(g_BoardGrain.isNull());
     ASSERT_FALSE(g_StandGrain.isNull());
     SetInitialBoard(g_Board);
-    ResetRecordTree(g_Record);
+    ASSERT_EQ(InitRecordPool(g_Record, 1000), 0);
     g_nMarkedToSquare = g_nMarkedFromSquare = 0;
   }
   void TearDown() override {

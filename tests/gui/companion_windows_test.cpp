@@ -565,7 +565,9 @@ TEST_F(CompanionStartUp, WindowsFollowTheFrameAndComeBackWhereTheyWere) {
     CNarvoApp app;
     ASSERT_TRUE(app.InitInstance({}));
     ASSERT_TRUE(g_pMoveListWnd && g_pBranchWnd && g_pCommentWnd);
-    EXPECT_TRUE(g_pMoveListWnd->isVisible());
+    // The move list follows the frame's first paint.
+    EXPECT_FALSE(g_pMoveListWnd->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_pMoveListWnd->isVisible(); }));
     EXPECT_EQ(g_pMoveListWnd->windowTitle(), u"棋譜 0手"_s);
     EXPECT_EQ(g_pCommentWnd->windowTitle(), u"開始局面のコメント"_s);
     EXPECT_EQ(g_pMoveListWnd->parentWidget(), g_pMainFrame);
@@ -605,7 +607,7 @@ TEST_F(CompanionStartUp, WindowsFollowTheFrameAndComeBackWhereTheyWere) {
     EXPECT_EQ(g_pMoveListWnd->pos(), QPoint(207, 219));
     EXPECT_EQ(g_pMoveListWnd->size(), QSize(150, 190));
     EXPECT_EQ(g_pBranchWnd->pos(), QPoint(307, 319));
-    EXPECT_TRUE(g_pBranchWnd->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_pBranchWnd->isVisible(); }));
     EXPECT_EQ(g_pCommentWnd->pos(), QPoint(127, 409));  // moved with the frame while hidden
     EXPECT_TRUE(g_pMainFrame->close());
   }
@@ -614,6 +616,7 @@ TEST_F(CompanionStartUp, WindowsFollowTheFrameAndComeBackWhereTheyWere) {
 TEST_F(CompanionStartUp, KeysInTheMoveListReachTheViewAndTheCommands) {
   CNarvoApp app;
   ASSERT_TRUE(app.InitInstance({}));
+  ASSERT_TRUE(QTest::qWaitFor([] { return g_pMoveListWnd->isVisible(); }));
   for (int key : {k76, k34}) AddMoveAndGo(key);
   GotoMoveNumber(g_pView, 0);
   g_pMoveListWnd->activateWindow();

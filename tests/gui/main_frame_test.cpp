@@ -32,6 +32,7 @@
 #include "settings/env.h"
 #include "settings/folders.h"
 #include "tests/support/qt_test_app.h"
+#include "view/move_list_wnd.h"
 #include "view/narvo_view.h"
 #include "tests/support/recording_ui.h"
 
@@ -310,6 +311,7 @@ TEST_F(StartUp, ExtremeSettingsStartWithTheWindowsOnTheScreen) {
   env.close();
   CNarvoApp app;
   ASSERT_TRUE(app.InitInstance({}));
+  ASSERT_TRUE(QTest::qWaitFor([] { return g_pMoveListWnd && g_pMoveListWnd->isVisible(); }));
   const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
   std::vector<QWidget*> windows = {g_pMainFrame};
   for (QWidget* w : QApplication::topLevelWidgets())

@@ -453,8 +453,16 @@ TEST_F(PieceImagesTest, GrainGivesItsFirstSixteenColoursAndTheThreshold) {
     std::vector<int> expected = Range(kPalBoardGrainFirst, 32);  // board's, then the stands'
     EXPECT_EQ(ChangedEntries(), expected);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(GetPaletteColor(kPalBoardGrainFirst + i), table[i]);
-    ASSERT_EQ(g_BoardGrain.size(), QSize(1000, 1200));
-    EXPECT_EQ(g_StandGrain.size(), QSize(1000, 1200));
+    ASSERT_EQ(QSize(g_BoardGrain.width(), g_BoardGrain.height()), QSize(1000, 1200));
+    EXPECT_EQ(QSize(g_StandGrain.width(), g_StandGrain.height()), QSize(1000, 1200));
+    // Decoded as far as asked, then further, it is the bitmap's picture.
+    const QImage whole = grain[kind].ToImage();
+    const QImage& part = g_BoardGrain.Covering(300, 200);
+    ASSERT_GE(part.width(), 300);
+    ASSERT_GE(part.height(), 200);
+    EXPECT_EQ(part.copy(0, 0, 300, 200), whole.copy(0, 0, 300, 200));
+    const QImage& all = g_BoardGrain.Covering(5000, 5000);
+    ASSERT_EQ(all, whole);
 
     // The threshold of a wood board is the lightest green of those sixteen,
     // and no pixel of the grain is lighter in green than that.
@@ -463,7 +471,7 @@ TEST_F(PieceImagesTest, GrainGivesItsFirstSixteenColoursAndTheThreshold) {
     for (int i = 0; i < 16; ++i) highest = std::max(highest, qGreen(table[i]));
     EXPECT_EQ(t, highest);
     for (int y = 0; y < g_BoardGrain.height(); y += 3) {
-      const QRgb* line = reinterpret_cast<const QRgb*>(g_BoardGrain.constScanLine(y));
+      const QRgb* line = reinterpret_cast<const QRgb*>(all.constScanLine(y));
       for (int x = 0; x < g_BoardGrain.width(); ++x) ASSERT_LE(qGreen(line[x]), t) << x << "," << y;
     }
   }

@@ -187,3 +187,22 @@ TEST_F(SoundsTest, AUserFileThatCannotPlayIsReportedEachTime) {
 }
 
 }  // namespace
+
+// The program's own port opens the player module (and the multimedia
+// libraries under it) only when a WAVE sound is first wanted.
+TEST(QtSounds, ThePlayerModuleOpensAtTheFirstWaveSound) {
+  EnsureQtApp();
+  auto mapped = [](const char* library) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+  };
+  SoundPort* test = SetSoundPort(nullptr);
+  EXPECT_FALSE(mapped("libnarvo_sound.so"));
+  EXPECT_FALSE(mapped("libQt6Multimedia"));
+  Sounds().PlayResource(u":/sounds/komaoto.wav");
+  EXPECT_TRUE(mapped("libnarvo_sound.so"));
+  EXPECT_TRUE(mapped("libQt6Multimedia"));
+  // Let go at once, while the sound may still be loading.
+  FreePieceSounds();
+  SetSoundPort(test);
+}
