@@ -694,10 +694,12 @@ void CMainFrame::EnterPrintPreview() {
 
 void CMainFrame::LeavePrintPreview() {
   if (g_AppMode != kModePreview) return;
+  // The mode goes back first: the bars' changes resize the view at once, and
+  // it is then the board that is drawn, not the page once more.
+  g_AppMode = g_nPreviewPrevMode == kModePreview ? kModeView : g_nPreviewPrevMode;
   if (m_pPreviewBar) m_pPreviewBar->hide();
   if (m_bWasToolbarShown) m_pToolbar->show();
   if (m_bWasReplayBarShown) m_pReplayBar->show();
-  g_AppMode = g_nPreviewPrevMode == kModePreview ? kModeView : g_nPreviewPrevMode;
   if (m_pView) m_pView->UpdatePreviewScrollBars();
   UpdateMainTitle();
   if (m_bWasMoveListShown) {

@@ -3,10 +3,15 @@
 // change of margin or font in preview costs.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QPainter>
 
+#include "app/main_frame.h"
 #include "app/narvo_app.h"
+#include "app/narvo_doc.h"
 #include "bench/large_record.h"
 #include "bench/qt_bench_main.h"
 #include "output/print_page.h"
@@ -16,6 +21,8 @@
 #include "record/record.h"
 #include "record/rules.h"
 #include "settings/env.h"
+#include "settings/folders.h"
+#include "view/piece_images.h"
 
 namespace {
 
@@ -119,6 +126,32 @@ BENCHMARK(BM_ScoreSheetPage)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_RecordPreviewRepaint)->Arg(2000)->Arg(111101)->ArgName("nodes")->Unit(benchmark::kMillisecond);
+
+// The record preview opened in the main window, painted, and closed again,
+// painted: the opening is to draw the page once and the closing no page.
+void BM_RecordPreviewOpenAndClose(benchmark::State& state) {
+  ResetEnvDefaults();
+  bench_record::BuildRecord(int(state.range(0)));
+  QTemporaryDir folder;
+  g_szEnvFolder = folder.path().toStdU16String() + u"/";
+  g_szDataFolder = g_szEnvFolder;  // ftp.env and the histories too
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+  g_nPieceSound = 0;
+  CreateAppPalette();
+  LoadPieceBitmaps();
+  CNarvoDoc doc;
+  CMainFrame frame;
+  frame.ActivateFrame();
+  QCoreApplication::processEvents();
+  g_nPrintKind = 1;
+  for (auto _ : state) {
+    frame.EnterPrintPreview();
+    QCoreApplication::processEvents();
+    frame.LeavePrintPreview();
+    QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_RecordPreviewOpenAndClose)->Arg(2000)->Arg(111101)->ArgName("nodes")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

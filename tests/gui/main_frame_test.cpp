@@ -591,3 +591,19 @@ TEST_F(StartUp, FullScreenHidesTheMenuBarButKeepsTheAccelerators) {
 }
 
 }  // namespace
+// Leaving the preview gives the view back its board before the bars change
+// its size, so that the page is not drawn once more on the way out.
+TEST_F(StartUp, LeavingThePreviewDrawsTheBoardNotThePage) {
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  CMainFrame* f = g_pMainFrame;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+  QTest::qWait(50);
+  const QImage board = g_pView->Image().copy();
+  f->ActionFor(kCmdRecordPreview)->trigger();
+  QTest::qWait(50);
+  ASSERT_NE(g_pView->Image(), board);
+  f->LeavePrintPreview();
+  EXPECT_EQ(g_pView->Image(), board);
+  EXPECT_TRUE(f->close());
+}
