@@ -16,6 +16,7 @@
 #include "bench/qt_bench_main.h"
 #include "output/print_page.h"
 #include "output/score_sheet.h"
+#include "output/sheet_preview.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -117,6 +118,33 @@ void BM_ScoreSheetPage(benchmark::State& state) {
   }
   state.counters["pages"] = CountSheetPages();
 }
+// The score sheet's preview opened, shown with its first page, and closed,
+// for a main line of 2000 moves (14 pages) and one of 100000 (667 pages):
+// the long sheet is to open within three times the short one's time.
+void BM_ScoreSheetPreviewOpens(benchmark::State& state) {
+  ResetEnvDefaults();
+  InitSquareTables();
+  InstallMoveNotation();
+  const int moves = int(state.range(0));
+  InitRecordPool(g_Record, moves + 16);
+  SetInitialBoard(g_Board);
+  SetInitialBoard(g_StartBoard);
+  const int keys[4] = {Key(28, 38), Key(82, 72), Key(38, 28), Key(72, 82)};
+  for (int i = 0; i < moves; ++i) Play(keys[i % 4]);
+  g_Record.current = g_Record.Root();
+  g_Record.moveNumber = 0;
+  SetInitialBoard(g_Board);
+  for (auto _ : state) {
+    SheetPreviewDialog preview(CountSheetPages(), nullptr);
+    preview.show();
+    QCoreApplication::processEvents();
+    preview.repaint();  // the first page as it is shown
+    preview.close();
+  }
+  state.counters["pages"] = CountSheetPages();
+}
+BENCHMARK(BM_ScoreSheetPreviewOpens)->Arg(2000)->Arg(100000)->ArgName("moves")->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_ScoreSheetPage)
     ->Args({2000, 0})
     ->Args({2000, 1})

@@ -7,7 +7,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "app/narvo_app.h"
 #include "output/print_job.h"
 #include "output/print_page.h"
+#include "output/sheet_preview.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -424,14 +424,7 @@ int PrintScoreSheet(CNarvoView* view, bool withDialog) {
 
 void PreviewScoreSheet(CNarvoView* view) {
   QWidget* owner = g_pMainFrame ? static_cast<QWidget*>(g_pMainFrame) : view;
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpSheetPrinter(printer);
-  QPrintPreviewDialog preview(&printer, owner);
-  preview.setWindowTitle(QString::fromUtf16(u"棋譜用紙印刷プレビュー"));
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [](QPrinter* pr) {
-    CountSheetPages();
-    QPainter painter(pr);
-    PrintSheetPages(*pr, painter);
-  });
+  SheetPreviewDialog preview(CountSheetPages(), owner);
   preview.exec();
+  if (preview.PrintAsked()) PrintScoreSheet(view, true);
 }

@@ -1,6 +1,6 @@
 // The score sheet (棋譜用紙): the main line of the record on a ruled form of
 // 150 moves a page, with the header boxes, the minutes of each move and the
-// running totals; printed and previewed through Qt's print dialogs.
+// running totals; printed through Qt's print dialog and previewed page by page.
 #pragma once
 #include <string>
 
@@ -23,5 +23,6 @@ void PrintRecordSheet(QPainter& p, int page, int screenDpiX);
 // 棋譜用紙印刷: with the print dialog, or on the default printer without one.
 // 1 done or cancelled; 0 not printed.
 int PrintScoreSheet(CNarvoView* view, bool withDialog = true);
-// 棋譜用紙印刷プレビュー: Qt's preview of the same pages.
+// 棋譜用紙印刷プレビュー: the preview of the same pages, each drawn when shown;
+// its 印刷 prints them through the print dialog.
 void PreviewScoreSheet(CNarvoView* view);

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,6 +24,7 @@
 #include "output/print_page.h"
 #include "output/print_record.h"
 #include "output/score_sheet.h"
+#include "output/sheet_preview.h"
 #include "record/board.h"
 #include "record/notation.h"
 #include "record/record.h"
@@ -693,6 +699,53 @@ TEST_F(PrintTest, SheetOfAHandicapGameAndAnEmptyForm) {
   EXPECT_FALSE(AnyDark(img, QRect(125, top + 20, 180, 50)));
   EXPECT_TRUE(AnyDark(img, QRect(120 + 310 + 5, top + 20, 180, 50)));
   EXPECT_FALSE(AnyDark(img, QRect(120 + 310 + 200 + 8, top + 8, 25, 30)));
+}
+
+// The preview shows one or two pages at a time and goes from page to page;
+// its 印刷 prints the sheet through the print dialog.
+TEST_F(PrintTest, SheetPreviewTurnsThePagesAndPrintsFromThere) {
+  PlayRookMoves(310);  // three pages
+  SheetPreviewDialog preview(CountSheetPages(), nullptr);
+  preview.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+  auto button = [&](const char16_t* text) { return preview.Button(QString::fromUtf16(text)); };
+  EXPECT_EQ(preview.StatusText(), u"ページ 1"_s);
+  EXPECT_FALSE(button(u"前ページ(&V)")->isEnabled());
+  EXPECT_FALSE(button(u"縮小(&O)")->isEnabled());
+  if (const char* shot = std::getenv("NARVO_SHEET_PREVIEW_PNG")) preview.grab().save(QString::fromUtf8(shot));
+  // Something of the form is on the page: the view is not all paper and grey.
+  QImage shown = preview.grab().toImage();
+  EXPECT_TRUE(AnyDark(shown, QRect(shown.width() / 3, shown.height() / 3, shown.width() / 3, shown.height() / 3)));
+
+  QTest::keyClick(&preview, Qt::Key_PageDown);
+  EXPECT_EQ(preview.StatusText(), u"ページ 2"_s);
+  button(u"2 ページ(&T)")->click();
+  EXPECT_EQ(preview.StatusText(), u"ページ 2-3"_s);
+  EXPECT_FALSE(button(u"次ページ(&N)")->isEnabled());
+  button(u"前ページ(&V)")->click();
+  EXPECT_EQ(preview.StatusText(), u"ページ 1-2"_s);
+  // A larger page is shown alone, and two pages are offered again once fitted.
+  button(u"拡大(&I)")->click();
+  EXPECT_EQ(preview.ShownPages(), 1);
+  EXPECT_EQ(preview.StatusText(), u"ページ 1"_s);
+  EXPECT_FALSE(button(u"2 ページ(&T)")->isEnabled());
+  button(u"拡大(&I)")->click();
+  EXPECT_FALSE(button(u"拡大(&I)")->isEnabled());
+  QTest::keyClick(&preview, Qt::Key_End);
+  EXPECT_EQ(preview.FirstShownPage(), 3);
+  button(u"縮小(&O)")->click();
+  button(u"縮小(&O)")->click();
+  EXPECT_TRUE(button(u"2 ページ(&T)")->isEnabled());
+  preview.close();
+
+  // 印刷 leaves the preview for the print dialog and prints every page.
+  QTimer::singleShot(0, [] {
+    if (auto* d = qobject_cast<SheetPreviewDialog*>(QApplication::activeModalWidget()))
+      d->Button(QString::fromUtf16(u"印刷(&P)..."))->click();
+  });
+  PreviewScoreSheet(nullptr);
+  EXPECT_EQ(port.dialogs, 1);
+  EXPECT_EQ(PdfPages(port.file), 3);
 }
 
 }  // namespace
