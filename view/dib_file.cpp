@@ -1,5 +1,6 @@
 #include "view/dib_file.h"
 
+#include <algorithm>
 #include <bit>
 
 SheetForm GetSheetForm(int width, int height) {
@@ -95,9 +96,9 @@ uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | (r << 16
 
 }  // namespace
 
-void DecodeDibRow(const uint8_t* file, const DibLayout& l, int y, uint32_t* out) {
+void DecodeDibRow(const uint8_t* file, const DibLayout& l, int y, uint32_t* out, int count) {
   const uint8_t* row = file + l.bitsOffset + size_t(l.topDown ? y : l.height - 1 - y) * l.stride;
-  const int width = l.width;
+  const int width = count < 0 ? l.width : std::min(count, l.width);
   if (l.bitCount <= 8) {
     // Every index a row can hold, so the loops below only look up.
     uint32_t colours[256];

@@ -47,6 +47,6 @@ constexpr int kMaxSheetCell = 160;
 int ParseDibFile(const uint8_t* data, size_t length, bool pieceSheet, DibLayout* layout);
 
 // One row of the image (y counted from the top) as 0xFFRRGGBB values, width
-// of them, from a file that ParseDibFile accepted with this layout. An index
-// beyond the colour table gives black.
-void DecodeDibRow(const uint8_t* file, const DibLayout& layout, int y, uint32_t* out);
+// of them (or only the first count), from a file that ParseDibFile accepted
+// with this layout. An index beyond the colour table gives black.
+void DecodeDibRow(const uint8_t* file, const DibLayout& layout, int y, uint32_t* out, int count = -1);

@@ -8,7 +8,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cstring>
 
 #include "record/text.h"
 #include "record/ui_port.h"
@@ -266,11 +265,7 @@ const QImage& WoodGrain::Covering(int right, int bottom) const {
   const int height = grown(bottom, g.decoded.height(), l.height);
   QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) return none;
-  std::vector<uint32_t> row(size_t(l.width));
-  for (int y = 0; y < height; ++y) {
-    DecodeDibRow(g.file, l, y, row.data());
-    std::memcpy(image.scanLine(y), row.data(), size_t(width) * sizeof(uint32_t));
-  }
+  for (int y = 0; y < height; ++y) DecodeDibRow(g.file, l, y, reinterpret_cast<uint32_t*>(image.scanLine(y)), width);
   g.decoded = std::move(image);
   return g.decoded;
 }
