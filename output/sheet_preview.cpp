@@ -191,10 +191,11 @@ void SheetPreviewDialog::Refresh() {
 const QImage& SheetPreviewDialog::PageImage(int page, QSize size) {
   for (Drawn& d : m_drawn)
     if (d.page == page && d.image.size() == size) return d.image;
-  // The slot of a page no longer shown, else the first.
-  Drawn* slot = &m_drawn[0];
-  for (Drawn& d : m_drawn)
-    if (d.page < m_page || d.page >= m_page + ShownPages() || d.image.size() != size) slot = &d;
+  // At most two pages are shown: the slot that does not hold the other one.
+  auto shown = [&](const Drawn& d) {
+    return d.page >= m_page && d.page < m_page + ShownPages() && d.image.size() == size;
+  };
+  Drawn* slot = shown(m_drawn[0]) ? &m_drawn[1] : &m_drawn[0];
   slot->page = page;
   slot->image = QImage(size, QImage::Format_RGB32);
   slot->image.fill(Qt::white);

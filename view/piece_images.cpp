@@ -236,6 +236,14 @@ int LoadPieceBitmaps() {
 
 // ---- Wood grain ---------------------------------------------------------------------
 
+// The colour table of a bitmap file that ParseDibFile accepted.
+static std::vector<QRgb> DibColorTable(const uint8_t* file, const DibLayout& layout) {
+  std::vector<QRgb> table;
+  const uint8_t* p = file + layout.tableOffset;
+  for (int i = 0; i < layout.colorCount; ++i, p += 4) table.push_back(qRgb(p[2], p[1], p[0]));
+  return table;
+}
+
 WoodGrain g_BoardGrain;
 WoodGrain g_StandGrain;
 
@@ -301,10 +309,7 @@ void LoadGrain(int kind, WoodGrain& target, int firstEntry) {
   const LoadedGrain* g = GetGrain(kind);
   if (!g) return;
   target.Set(g);
-  const uint8_t* p = g->file + g->layout.tableOffset;
-  std::vector<QRgb> colours;
-  for (int i = 0; i < g->layout.colorCount; ++i, p += 4) colours.push_back(qRgb(p[2], p[1], p[0]));
-  CopyToPalette(firstEntry, colours, 0, 16);
+  CopyToPalette(firstEntry, DibColorTable(g->file, g->layout), 0, 16);
 }
 
 }  // namespace
@@ -374,11 +379,8 @@ int CxDIBBitmap::LoadFile(const std::u16string& path) {
 }
 
 std::vector<QRgb> CxDIBBitmap::ColorTable() const {
-  std::vector<QRgb> table;
-  if (!IsLoaded()) return table;
-  const uint8_t* p = reinterpret_cast<const uint8_t*>(m_block.data()) + m_layout.tableOffset;
-  for (int i = 0; i < m_layout.colorCount; ++i, p += 4) table.push_back(qRgb(p[2], p[1], p[0]));
-  return table;
+  if (!IsLoaded()) return {};
+  return DibColorTable(reinterpret_cast<const uint8_t*>(m_block.data()), m_layout);
 }
 
 QImage CxDIBBitmap::ToImage() const {
