@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 #include <QImage>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QPainter>
 
 #include "app/main_frame.h"
@@ -92,15 +90,11 @@ void BM_RecordPreviewRepaint(benchmark::State& state) {
     DrawPrintPage(p, false, 210, 297, 96, 96);
   }
 }
-// One page of the score sheet for a main line of 2000 moves and one of
-// 100000 (arguments: moves, 0 the first page, 1 the last), drawn into an
-// image at the preview's resolution: a page is to cost the same whatever the
-// record's length and the page's number.
-void BM_ScoreSheetPage(benchmark::State& state) {
+// A main line of rook moves to and fro, shown from its start.
+void BuildMainLine(int moves) {
   ResetEnvDefaults();
   InitSquareTables();
   InstallMoveNotation();
-  const int moves = int(state.range(0));
   InitRecordPool(g_Record, moves + 16);
   SetInitialBoard(g_Board);
   SetInitialBoard(g_StartBoard);
@@ -109,6 +103,14 @@ void BM_ScoreSheetPage(benchmark::State& state) {
   g_Record.current = g_Record.Root();
   g_Record.moveNumber = 0;
   SetInitialBoard(g_Board);
+}
+
+// One page of the score sheet for a main line of 2000 moves and one of
+// 100000 (arguments: moves, 0 the first page, 1 the last), drawn into an
+// image at the preview's resolution: a page is to cost the same whatever the
+// record's length and the page's number.
+void BM_ScoreSheetPage(benchmark::State& state) {
+  BuildMainLine(int(state.range(0)));
   const int page = state.range(1) ? CountSheetPages() : 1;
   QImage image(800, 1130, QImage::Format_RGB32);
   for (auto _ : state) {
@@ -122,18 +124,7 @@ void BM_ScoreSheetPage(benchmark::State& state) {
 // for a main line of 2000 moves (14 pages) and one of 100000 (667 pages):
 // the long sheet is to open within three times the short one's time.
 void BM_ScoreSheetPreviewOpens(benchmark::State& state) {
-  ResetEnvDefaults();
-  InitSquareTables();
-  InstallMoveNotation();
-  const int moves = int(state.range(0));
-  InitRecordPool(g_Record, moves + 16);
-  SetInitialBoard(g_Board);
-  SetInitialBoard(g_StartBoard);
-  const int keys[4] = {Key(28, 38), Key(82, 72), Key(38, 28), Key(72, 82)};
-  for (int i = 0; i < moves; ++i) Play(keys[i % 4]);
-  g_Record.current = g_Record.Root();
-  g_Record.moveNumber = 0;
-  SetInitialBoard(g_Board);
+  BuildMainLine(int(state.range(0)));
   for (auto _ : state) {
     SheetPreviewDialog preview(CountSheetPages(), nullptr);
     preview.show();
@@ -160,10 +151,7 @@ BENCHMARK(BM_RecordPreviewRepaint)->Arg(2000)->Arg(111101)->ArgName("nodes")->Un
 void BM_RecordPreviewOpenAndClose(benchmark::State& state) {
   ResetEnvDefaults();
   bench_record::BuildRecord(int(state.range(0)));
-  QTemporaryDir folder;
-  g_szEnvFolder = folder.path().toStdU16String() + u"/";
-  g_szDataFolder = g_szEnvFolder;  // ftp.env and the histories too
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+  BenchFolder folder;  // the frame writes its settings when it goes
   g_nPieceSound = 0;
   CreateAppPalette();
   LoadPieceBitmaps();

@@ -4,8 +4,24 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <cstdlib>
+
+#include "settings/env.h"
+#include "settings/folders.h"
+
+// A folder of its own for what a main frame writes (the settings file,
+// ftp.env, the histories, the profile), so that a run leaves the user's alone.
+struct BenchFolder {
+  BenchFolder() {
+    g_szEnvFolder = dir.path().toStdU16String() + u"/";
+    g_szDataFolder = g_szEnvFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+  }
+  QTemporaryDir dir;
+};
 
 // afterRuns frees what the runs left behind while the application still lives.
 inline int RunQtBenchmarks(int argc, char** argv, void (*afterRuns)() = nullptr) {

@@ -4,8 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include "app/main_frame.h"
 #include "app/narvo_doc.h"
@@ -72,10 +70,7 @@ BENCHMARK(BM_DrawnStepForwardAndBack)->Arg(10)->Arg(kLineLength)->Unit(benchmark
 // of moves has a comment, so both steps draw the same.
 void BM_StepInTheMainWindow(benchmark::State& state) {
   BuildLongLine();
-  QTemporaryDir folder;
-  g_szEnvFolder = folder.path().toStdU16String() + u"/";
-  g_szDataFolder = g_szEnvFolder;  // ftp.env and the histories too
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+  BenchFolder folder;
   g_bShowMoveListWnd = 1;
   g_nCommentWndMode = 2;
   g_nAnimationSpeed = 0;
@@ -101,10 +96,7 @@ BENCHMARK(BM_StepInTheMainWindow)->Arg(15)->Arg(kLineLength - 5)->Unit(benchmark
 void BM_IdleEnableRules(benchmark::State& state) {
   BuildLongLine();
   GotoMoveNumberOnLine(kLineLength / 2);
-  // The frame writes the settings file when it goes: not into the user's.
-  QTemporaryDir folder;
-  g_szEnvFolder = folder.path().toStdU16String() + u"/";
-  g_szDataFolder = g_szEnvFolder;
+  BenchFolder folder;  // the frame writes the settings file when it goes
   CMainFrame frame;
   frame.UpdateCommandUi();
   for (auto _ : state) frame.UpdateCommandUi();

@@ -9,8 +9,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include <algorithm>
-
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "output/print_job.h"
@@ -92,7 +90,6 @@ const SheetLine& KeptSheetLine() {
 }
 
 MainLine ReadMainLine() { return KeptSheetLine().summary; }
-
 
 bool IsHandicap() { return IsHandicapGame(g_StartBoard); }
 
