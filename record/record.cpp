@@ -289,13 +289,15 @@ RecordNode* GetNodeAtMove(int n, const GameRecord& record) {
 
 namespace {
 
-// The kept line when the current node is on it at its move number, else
-// built anew (one walk back to the root and one to the line's end).
+// The kept line when the current node is on it at its move number and the
+// line runs on from there along first children, else built anew (one walk
+// back to the root and one to the line's end).
 const LineSummary* KeptLine(const GameRecord& record) {
   LineSummary& line = record.lineSummary;
   const size_t at = size_t(record.moveNumber);
   if (line.pool == record.pool && line.revision == record.revision && line.nodeReuses == record.nodeReuses &&
-      record.moveNumber >= 0 && at < line.nodes.size() && line.nodes[at] == record.current)
+      record.moveNumber >= 0 && at < line.nodes.size() && line.nodes[at] == record.current &&
+      at >= line.lastBranchAt)
     return &line;
   std::vector<const RecordNode*> nodes;
   for (const RecordNode* n = record.current; n && n != record.pool; n = FindParentNode(record, n)) {
@@ -309,7 +311,11 @@ const LineSummary* KeptLine(const GameRecord& record) {
     nodes.push_back(n);
     if (nodes.size() > size_t(record.poolCapacity) + 1) return nullptr;
   }
-  line = LineSummary{record.pool, record.revision, record.nodeReuses, std::move(nodes), {}, {}};
+  line = LineSummary{};
+  line.pool = record.pool;
+  line.revision = record.revision;
+  line.nodeReuses = record.nodeReuses;
+  line.nodes = std::move(nodes);
   const size_t size = line.nodes.size();
   line.boardBefore.assign(size, 0);
   line.nonBoardFrom.assign(size + 1, int(size));
@@ -321,8 +327,8 @@ const LineSummary* KeptLine(const GameRecord& record) {
   line.offMainFrom = size;
   for (size_t i = 1; i < size; ++i)
     if (line.nodes[i - 1]->firstChild != line.nodes[i]) {
-      line.offMainFrom = i;
-      break;
+      if (line.offMainFrom == size) line.offMainFrom = i;
+      line.lastBranchAt = i;
     }
   return &line;
 }

@@ -80,9 +80,12 @@ struct LineSummary {
   std::vector<int> nonBoardFrom;         // first i' >= i that is no board move (or the size)
   std::vector<int64_t> totals;           // seconds of node i and of every second node before it
   size_t offMainFrom = 0;                // first i whose node is not its parent's first child
+  size_t lastBranchAt = 0;               // last such i (0 when none): the line is kept from there on
 };
-// The kept current line, made anew when the tree changed or the current
-// node left it; nullptr for a tree that does not hold together.
+// The kept current line, made anew when the tree changed, the current node
+// left it, or stepped back before its last turn off a first child (the line
+// then runs on along first children); nullptr for a tree that does not
+// hold together.
 const LineSummary* GetLineSummary(const GameRecord& record);
 
 struct GameRecord {

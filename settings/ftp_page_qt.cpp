@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "record/text.h"
 #include "record/ui_port.h"
 
@@ -56,35 +58,98 @@ CFtpPage::CFtpPage() {
   connect(list, &QListWidget::itemSelectionChanged, this, [this] {
     if (!filling_) OnSelectionChanged();
   });
-  connect(newButton, &QPushButton::clicked, this, [this] {
-    name->setText(QString::fromStdU16String(FormatU16(u"設定%d", g_FtpTable.count + 1)));
-    list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
-    g_FtpTable.selectedIndex = -1;
-    // The new destination is in the list at once (selected, as a new one
-    // is); OK stores the fields into it by its name.
-    if (AddFtpDestination(g_FtpTable, Fields()) == 2) Fill();
-    UpdateButtons();
-  });
+  connect(newButton, &QPushButton::clicked, this, [this] { OnNew(); });
+  for (QLineEdit* e : {name, server, user, password, folder})
+    connect(e, &QLineEdit::textChanged, this, [this] { FollowFields(); });
+  connect(passive, &QCheckBox::toggled, this, [this] { FollowFields(); });
   connect(deleteButton, &QPushButton::clicked, this, [this] {
     // The one destination shown as selected (削除 is offered for one only).
     const int row = SingleSelectedRow();
     list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+    shownRow_ = -1;
     for (QLineEdit* e : {name, server, user, password, folder}) e->clear();
-    DeleteFtpDestination(row);
+    if (DeleteFtpDestination(row) == 0) FollowDelete(row);
     Fill();
   });
   connect(upButton, &QPushButton::clicked, this, [this] {
-    MoveFtpDestinationUp();
+    if (MoveFtpDestinationUp() == 0) FollowSwap(g_FtpTable.selectedIndex, g_FtpTable.selectedIndex + 1);
     Fill();
   });
   connect(downButton, &QPushButton::clicked, this, [this] {
-    MoveFtpDestinationDown();
+    if (MoveFtpDestinationDown() == 0) FollowSwap(g_FtpTable.selectedIndex, g_FtpTable.selectedIndex - 1);
     Fill();
   });
 }
 
 void CFtpPage::OnInitDialog() {
   Fill();
+}
+
+void CFtpPage::OnNew() {
+  // An earlier new destination left without a server goes; one with a
+  // server stays as an ordinary entry.
+  if (newRow_ >= 0 && g_FtpTable.entries[newRow_].server.empty()) {
+    if (DeleteFtpDestination(newRow_) == 0) FollowDelete(newRow_);
+  }
+  newRow_ = -1;
+  // The new destination starts with its own login, not the one shown.
+  loading_ = true;
+  name->setText(QString::fromStdU16String(FormatU16(u"設定%d", g_FtpTable.count + 1)));
+  for (QLineEdit* e : {server, user, password}) e->clear();
+  loading_ = false;
+  list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+  g_FtpTable.selectedIndex = -1;
+  if (AddFtpDestination(g_FtpTable, Fields()) == 2) newRow_ = shownRow_ = g_FtpTable.count - 1;
+  Fill();
+}
+
+void CFtpPage::FollowFields() {
+  if (loading_ || newRow_ < 0 || shownRow_ != newRow_) return;
+  FtpDestination& d = g_FtpTable.entries[newRow_];
+  const int selected = d.selected;
+  d = Fields();
+  d.selected = selected;
+  if (newRow_ < list->count()) list->item(newRow_)->setText(name->text());
+}
+
+void CFtpPage::FollowSwap(int a, int b) {
+  for (int* row : {&newRow_, &shownRow_}) {
+    if (*row == a) *row = b;
+    else if (*row == b) *row = a;
+  }
+}
+
+void CFtpPage::FollowDelete(int row) {
+  for (int* r : {&newRow_, &shownRow_}) {
+    if (*r == row) *r = -1;
+    else if (*r > row) --*r;
+  }
+}
+
+void CFtpPage::StoreIntoTable() {
+  FtpTable& t = g_FtpTable;
+  const bool showingNew = newRow_ >= 0 && shownRow_ == newRow_;
+  if (newRow_ >= 0) {
+    // Taken out and added again: so a name it shares with another entry
+    // replaces that one, and a bad field or an empty server drops it.
+    const FtpDestination made = t.entries[newRow_];
+    const int at = newRow_, lastChosen = t.selectedIndex;
+    DeleteFtpDestination(at, t);
+    FollowDelete(at);
+    t.selectedIndex = lastChosen == at ? -1 : lastChosen > at ? lastChosen - 1 : lastChosen;
+    if (!made.server.empty() && AddFtpDestination(t, made) == 2) {
+      // Back in its place in the list.
+      for (int i = t.count - 1; i > at; --i) std::swap(t.entries[i], t.entries[i - 1]);
+      t.entries[at].selected = made.selected;
+      t.selectedIndex = at;
+    }
+    if (showingNew) return;
+  }
+  const FtpDestination d = Fields();
+  bool known = false;
+  for (int i = 0; i < t.count && !known; ++i) known = t.entries[i].name == d.name;
+  if (!known && d.server.empty()) return;
+  AddFtpDestination(t, d);
 }
 
 FtpDestination CFtpPage::Fields() const {
@@ -99,18 +164,19 @@ FtpDestination CFtpPage::Fields() const {
 }
 
 void CFtpPage::LoadFromTable() {
-  for (int i = 0; i < g_FtpTable.count; ++i) {
-    const FtpDestination& d = g_FtpTable.entries[i];
-    if (!d.selected) continue;
-    name->setText(Q(d.name));
-    server->setText(Q(d.server));
-    user->setText(Q(d.user));
-    password->setText(Q(d.password));
-    folder->setText(Q(d.folder));
-    passive->setChecked(d.passive != 0);
-    return;
-  }
-  for (QLineEdit* e : {name, server, user, password, folder}) e->clear();
+  shownRow_ = -1;
+  for (int i = 0; i < g_FtpTable.count && shownRow_ < 0; ++i)
+    if (g_FtpTable.entries[i].selected) shownRow_ = i;
+  const FtpDestination none;
+  const FtpDestination& d = shownRow_ >= 0 ? g_FtpTable.entries[shownRow_] : none;
+  loading_ = true;
+  name->setText(Q(d.name));
+  server->setText(Q(d.server));
+  user->setText(Q(d.user));
+  password->setText(Q(d.password));
+  folder->setText(Q(d.folder));
+  if (shownRow_ >= 0) passive->setChecked(d.passive != 0);
+  loading_ = false;
 }
 
 // The password's stored form cannot hold characters outside 32..126: such a

@@ -2,6 +2,9 @@
 // the list of destinations (a selected item is uploaded to), and the
 // buttons that add, delete and move them. The page edits g_FtpTable
 // directly; the sheet puts the table back on Cancel.
+//
+// 新規作成 puts one new destination in the table; until OK it follows the
+// fields while they show it, and OK keeps it only when it has a server.
 #pragma once
 #include "settings/data_exchange_qt.h"
 #include "settings/ftp_env.h"
@@ -19,6 +22,9 @@ public:
   FtpDestination Fields() const;
   // The fields from the first selected destination of the table (empty when none).
   void LoadFromTable();
+  // At the sheet's OK: the new destination kept or dropped, then the fields
+  // added (replacing their namesake; a new name without a server is not).
+  void StoreIntoTable();
 
   QLineEdit* name;
   QLineEdit* server;
@@ -43,5 +49,14 @@ private:
   // The row of the only selected item, -1 when none or several are selected.
   int SingleSelectedRow() const;
   void OnSelectionChanged();
+  void OnNew();
+  // The fields into the new destination while they show it.
+  void FollowFields();
+  // Keeps the rows of the new and the shown destination after a swap / a delete.
+  void FollowSwap(int a, int b);
+  void FollowDelete(int row);
   bool filling_ = false;
+  bool loading_ = false;
+  int newRow_ = -1;    // the destination 新規作成 made, -1 none
+  int shownRow_ = -1;  // the destination the fields were loaded from
 };

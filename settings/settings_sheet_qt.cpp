@@ -293,7 +293,7 @@ void DoSettingsSheet(CNarvoView* view) {
   CopySettingsBack(pages);
   // The destination in the fields joins the table (or replaces its namesake);
   // one that cannot be added is left out without a word.
-  AddFtpDestination(g_FtpTable, pages.ftp->Fields());
+  pages.ftp->StoreIntoTable();
 
   if (g_AppMode == kModePreview) {
     Trace("view");

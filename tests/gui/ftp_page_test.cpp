@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "app/narvo_app.h"
 #include "settings/env.h"
+#include "settings/folders.h"
 #include "settings/ftp_env.h"
 #include "settings/pro_sheet_qt.h"
 #include "settings/settings_sheet_qt.h"
@@ -106,13 +108,14 @@ TEST_F(FtpPageTest, DeleteTakesTheDestinationShownAsSelected) {
     EXPECT_TRUE(p.list->item(2)->isSelected());
     return true;
   });
-  EXPECT_EQ(Names(), u"A C 設定3* ");
+  EXPECT_EQ(Names(), u"A C ");  // still without a server at OK: not kept
 }
 
 TEST_F(FtpPageTest, OkAddsTheDestinationInTheFields) {
   Run([](CFtpPage& p) {
     p.newButton->click();
     EXPECT_EQ(p.name->text(), QString::fromUtf16(u"設定4"));
+    EXPECT_EQ(p.user->text(), QString());  // not B's login
     p.server->setText(QString::fromUtf16(u"192.0.2.1"));
     p.passive->setChecked(false);
     return true;
@@ -120,8 +123,77 @@ TEST_F(FtpPageTest, OkAddsTheDestinationInTheFields) {
   ASSERT_EQ(g_FtpTable.count, 4);
   EXPECT_EQ(g_FtpTable.entries[3].name, u"設定4");
   EXPECT_EQ(g_FtpTable.entries[3].server, u"192.0.2.1");
+  EXPECT_EQ(g_FtpTable.entries[3].user, u"");
   EXPECT_EQ(g_FtpTable.entries[3].passive, 0);
   EXPECT_EQ(g_FtpTable.entries[3].selected, 1);
+}
+
+// 新規作成, a name and a login typed, OK: the file and the next start hold
+// just the destinations the list showed, in its order and selection.
+TEST_F(FtpPageTest, ANewDestinationIsStoredOnceUnderItsTypedName) {
+  struct Case {
+    int present;  // of A, B, C
+    const char16_t* names;
+  } cases[] = {{0, u"テスト* "}, {3, u"A B* C テスト* "}};
+  QTemporaryDir dir;
+  const std::u16string savedData = g_szDataFolder;
+  g_szDataFolder = dir.path().toStdU16String() + u"/";
+  const FtpTable abc = g_FtpTable;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.present);
+    g_FtpTable = c.present ? abc : FtpTable();
+    QString shown;
+    Run([&](CFtpPage& p) {
+      p.newButton->click();
+      p.name->setText(QString::fromUtf16(u"テスト"));
+      EXPECT_EQ(p.list->item(p.list->count() - 1)->text(), QString::fromUtf16(u"テスト"));
+      p.server->setText("127.0.0.1");
+      p.user->setText("u");
+      p.password->setText("secret");
+      p.folder->setText("up");
+      for (int i = 0; i < p.list->count(); ++i)
+        shown += p.list->item(i)->text() + (p.list->item(i)->isSelected() ? "* " : " ");
+      return true;
+    });
+    EXPECT_EQ(Names(), c.names);
+    EXPECT_EQ(shown.toStdU16String(), c.names);
+    ASSERT_EQ(WriteFtpEnv(), 0);
+    FtpTable next;
+    ASSERT_EQ(ReadFtpEnvFrom(FtpEnvPath(), next), 0);
+    g_FtpTable = next;
+    EXPECT_EQ(Names(), c.names);
+    const FtpDestination& made = next.entries[next.count - 1];
+    EXPECT_EQ(made.server, u"127.0.0.1");
+    EXPECT_EQ(made.user, u"u");
+    EXPECT_EQ(made.password, u"secret");
+    EXPECT_EQ(made.folder, u"up");
+  }
+  g_szDataFolder = savedData;
+}
+
+// Moving the new destination and looking at another one on the way keeps
+// what was typed into it; Cancel leaves no trace of it.
+TEST_F(FtpPageTest, TheNewDestinationKeepsItsFieldsWhileTheListChanges) {
+  Run([](CFtpPage& p) {
+    p.newButton->click();
+    p.server->setText("192.0.2.9");
+    return false;
+  });
+  EXPECT_EQ(Names(), u"A B* C ");
+  Run([](CFtpPage& p) {
+    p.newButton->click();
+    p.server->setText("192.0.2.9");
+    p.list->item(1)->setSelected(false);
+    EXPECT_EQ(p.server->text(), QString::fromUtf16(u"192.0.2.9"));
+    p.upButton->click();
+    EXPECT_EQ(Names(), u"A B 設定4* C ");
+    p.list->item(2)->setSelected(false);
+    p.list->item(0)->setSelected(true);  // A shown
+    EXPECT_EQ(p.server->text(), QString::fromUtf16(u"ftp.example.jp"));
+    return true;
+  });
+  EXPECT_EQ(Names(), u"A* B 設定4 C ");
+  EXPECT_EQ(g_FtpTable.entries[2].server, u"192.0.2.9");
 }
 
 TEST_F(FtpPageTest, APasswordTheFileCannotHoldIsRefused) {

@@ -356,6 +356,20 @@ TEST_F(RecordTest, NavigationAlongTheCurrentLine) {
   EXPECT_EQ(GetLineLength(g_Record), 4);
   TruncateRecordAfter(g_Record, 3);  // the 投了 goes
   EXPECT_EQ(GetLineLength(g_Record), 3);
+
+  // Back from the alternative to a node before it: the line runs on along
+  // first children again, whatever was kept.
+  for (int back : {1, 0}) {
+    g_Record.current = w3;
+    g_Record.moveNumber = 3;
+    ASSERT_EQ(GetLineNodes(g_Record).size(), 3u);
+    g_Record.current = m[back];
+    g_Record.moveNumber = back;
+    const std::vector<const RecordNode*> line = GetLineNodes(g_Record);
+    ASSERT_EQ(line.size(), 5u) << back;
+    EXPECT_EQ(line[1], m[2]) << back;
+    EXPECT_EQ(GetLineSummary(g_Record)->offMainFrom, line.size() + 1) << back;  // on the main line
+  }
 }
 
 TEST_F(RecordTest, StepBackToRestoresThePosition) {
