@@ -12,17 +12,21 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/command_table.h"
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/narvo_app.h"
 #include "app/undo.h"
 #include "record/board.h"
 #include "record/record.h"
+#include "record/record_writer.h"
 #include "record/rules.h"
 #include "record/text.h"
 #include "settings/env.h"
@@ -639,3 +643,86 @@ TEST_F(CompanionStartUp, KeysInTheMoveListReachTheViewAndTheCommands) {
 }
 
 }  // namespace
+
+// Every way the current line changes brings the three windows to the new
+// line: the move list's row colours as painted, its title, the variation
+// window (shown at branches only) and the comment window.
+TEST_F(CompanionStartUp, TheWindowsFollowEveryChangeOfTheCurrentLine) {
+  CNarvoApp app;
+  ASSERT_TRUE(app.InitInstance({}));
+  ASSERT_TRUE(QTest::qWaitFor([] { return g_pMoveListWnd->isVisible(); }));
+  CNarvoView* view = g_pView;
+  g_nBranchWndMode = 2;
+  g_nCommentWndMode = 1;
+  SetInitialBoard(g_Board);  // whatever an earlier test left
+  CopyBoardState(g_StartBoard, g_Board);
+  // 1.76 2.34 3.26 4.84, and at move 2 the second continuation 2.84 3.26.
+  for (int key : {k76, k34, k26, k84}) AddMoveAndGo(key);
+  GotoMoveNumberOnLine(1);
+  for (int key : {k84, k26}) AddMoveAndGo(key);
+  GotoMoveNumberOnLine(0);
+  AppendComment(g_Record, 2, u"本譜");
+  GotoMoveNumber(view, 1);
+  StepIntoVariation(view, 1);  // the key 2
+  AppendComment(g_Record, 2, u"変化");
+  g_Record.changeCount = 0;
+  QTemporaryDir dir;
+  const std::u16string file = dir.path().toStdU16String() + u"/line.zrf";
+  ASSERT_EQ(WriteZrfRecord(false, file), 0);
+  g_pMainFrame->ActionFor(kCmdCopyZrf)->trigger();
+
+  auto inVariation = [view] {
+    GotoMoveNumber(view, 1);
+    StepIntoVariation(view, 1);  // the key 2
+  };
+  auto onMain = [view] { GotoMoveNumber(view, 1); };
+  auto command = [](int id) {
+    return [id] {
+      g_pMainFrame->UpdateCommandUi();
+      g_pMainFrame->ActionFor(id)->trigger();
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> from, change;
+    int move;
+    bool variation;
+    QString comment;
+  } cases[] = {
+      {"先頭へ", inVariation, command(kCmdGotoStart), 0, false, u""_s},
+      {"末尾へ", [view] { GotoMoveNumber(view, 0); }, command(kCmdGotoEnd), 4, false, u""_s},
+      {"1手戻る out of the variation", inVariation, command(kCmdStepBack), 1, false, u""_s},
+      {"手数指定", inVariation, [view] { JumpToMoveNumberValue(view, 0); }, 0, false, u""_s},
+      {"the variation window", onMain,
+       [] { g_pBranchWnd->OnLButtonDown(QPoint(20, g_pBranchWnd->RowHeight() + 1)); }, 2, true,
+       u"変化\n"_s},
+      {"a row of the move list", inVariation,
+       [] { g_pMoveListWnd->OnLButtonDown(QPoint(5, 1), false); }, 0, false, u""_s},
+      {"元に戻す", [view, inVariation] { inVariation(); SaveUndoPoint(u"test"); GotoMoveNumber(view, 0); },
+       command(kCmdUndo), 2, true, u"変化\n"_s},
+      {"やり直し", [] {}, command(kCmdRedo), 0, false, u""_s},
+      {"reading a file", inVariation, [view, &file] { OpenRecordFile(view, file); }, 0, false, u""_s},
+      {"paste", inVariation, command(kCmdPaste), 0, false, u""_s},
+      {"merge", inVariation, command(kCmdMerge), 0, false, u""_s},
+  };
+  const QColor white(255, 255, 255), grey(224, 224, 224);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.from();
+    c.change();
+    EXPECT_TRUE(ui.boxes.empty());
+    QApplication::processEvents();
+    ASSERT_EQ(g_Record.moveNumber, c.move);
+    const QImage shown = g_pMoveListWnd->grab().toImage();
+    const int h = g_pMoveListWnd->RowHeight();
+    for (int row : {2, 3})
+      if (row != c.move) EXPECT_EQ(shown.pixelColor(1, row * h + 1), c.variation ? grey : white) << row;
+    EXPECT_EQ(g_pMoveListWnd->windowTitle(), c.variation ? u"棋譜 3手 / 6手"_s : u"棋譜 4手 / 6手"_s);
+    EXPECT_EQ(g_pBranchWnd->isVisible(), c.move == 1);
+    EXPECT_EQ(g_pCommentWnd->Edit()->toPlainText(), c.comment);
+    EXPECT_EQ(g_pCommentWnd->windowTitle(), c.move == 0 ? u"開始局面のコメント"_s
+                                                        : QString::fromStdU16String(FormatCommentWindowTitle()));
+  }
+  g_Record.changeCount = 0;
+  EXPECT_TRUE(g_pMainFrame->close());
+}
