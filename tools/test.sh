@@ -3,11 +3,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
-# What the tree holds before the run: a test may add nothing to it.
-in_git() { git rev-parse --is-inside-work-tree >/dev/null 2>&1; }
-tree_state() { git status --porcelain --untracked-files=all | sort; }
+# The whole run has a home of its own; the user's real home and the source
+# tree must come out of it as they went in.
+real_home=${HOME:-}
+run_home=$(mktemp -d)
+marker=$run_home/.started
+touch "$marker"
+trap 'rm -rf "$run_home"' EXIT
+home_state() { [ -d "$real_home" ] && find "$real_home" -maxdepth 3 2>/dev/null | sort; }
+home_before=$(home_state || true)
+in_git() { HOME=$real_home git rev-parse --is-inside-work-tree >/dev/null 2>&1; }
+tree_state() { HOME=$real_home git status --porcelain --untracked-files=all | sort; }
 before=""
 if in_git; then before=$(tree_state); fi
+export HOME=$run_home
 build=${NARVO_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DNARVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DNARVO_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -15,11 +24,28 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+# The test programs once more, each whole in one process and started from
+# the repository root, as a developer starts one by hand.
+logs=$run_home/root-run
+mkdir -p "$logs"
+find "$build/tests" -maxdepth 1 -type f -name '*_test' -perm -u+x | sort |
+  xargs -P"$(nproc)" -I{} sh -c '
+    log="$2/$(basename "$1").log"
+    "$1" >"$log" 2>&1 || { echo "$1 failed when started from the repository root:" >&2; tail -n 40 "$log" >&2; exit 1; }' _ {} "$logs"
 # The readers of records, settings, histories and piece sheets take
 # arbitrary bytes: a bounded fuzz run of each (libFuzzer with
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"
-# No test may leave a file in the source tree.
+# No test may leave a file in the real home or in the source tree.
+if [ -d "$real_home" ]; then
+  added=$(comm -13 <(printf '%s\n' "$home_before") <(home_state) | sed '/^$/d')
+  changed=$(find "$real_home" -maxdepth 3 ! -type d -newer "$marker" 2>/dev/null || true)
+  if [ -n "$added$changed" ]; then
+    echo "The tests wrote into the real home folder:" >&2
+    printf '%s\n' $added $changed >&2
+    exit 1
+  fi
+fi
 if in_git; then
   left=$(comm -13 <(printf '%s\n' "$before") <(tree_state) | sed '/^$/d')
   if [ -n "$left" ]; then
