@@ -179,8 +179,10 @@ bool ChangedSinceStamp(const std::u16string& path) {
 // The one check before a save writes a record file: another file of that
 // name is replaced only when the user says so, and the current file only
 // when nobody changed it since it was read or saved (or the user says so).
+// A file the record was neither read from nor saved to in this run (a name
+// that came with a pasted record or a new game) is another file.
 bool MayWriteOver(const std::u16string& target) {
-  if (IsCurrentFile(target)) {
+  if (!g_currentStamp.path.empty() && IsCurrentFile(target)) {
     return !ChangedSinceStamp(target) ||
            ShowMessage(FormatU16(u"ファイル(%s)は他で変更されています。上書きしますか？", target.c_str()),
                        kMbYesNo | kMbIconQuestion, u"棋譜保存") == kIdYes;

@@ -25,6 +25,7 @@
 #include "settings/tree_dialog_qt.h"
 #include "record/variation_tree.h"
 #include "tests/support/dialog_steps.h"
+#include "tests/support/file_picks.h"
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include "tests/support/qt_test_app.h"
@@ -203,6 +204,35 @@ TEST_F(ClipboardPasteCommandTest, PasteReadsTheClipboardUnderItsOwnNameAndUndoPo
   EXPECT_EQ(PasteFromClipboard(nullptr), kPasteSfen);
   EXPECT_EQ(Utf16ToUtf8(g_szRecordTitle), "新規棋譜");
   EXPECT_EQ(Utf16ToUtf8(ui.status.back()), "クリップボードからSFEN形式の局面を読み込みました。");
+}
+
+// The name a pasted record carries is not a file it was read from: a save
+// over a file of that name asks first.
+TEST_F(ClipboardPasteCommandTest, ASaveAfterAPasteAsksBeforeReplacingAFileOfItsName) {
+  FilePicks picks;  // Save As, offered after a No, is cancelled
+  const std::u16string folder = home.Path().toStdU16String() + u"/";
+  const std::u16string target = folder + u"x.zrf";
+  const std::u16string asked = u"同名の棋譜(" + target + u")があります。書き換えますか？";
+  g_szRecordFolder = folder;
+  for (int answer : {kIdNo, kIdYes}) {
+    SCOPED_TRACE(answer);
+    ASSERT_TRUE(WriteFileBytes(target, "another game"));
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("ファイル名：x.zrf\r\n▲７六歩    △３四歩\r\n"));
+    ASSERT_EQ(PasteFromClipboard(nullptr), kPasteRead);
+    ASSERT_EQ(g_szRecordFilePath, target);
+    ui.boxes.clear();
+    ui.answers = {answer};
+    EXPECT_EQ(SaveFileOverwrite(nullptr) == 0, answer == kIdYes);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, asked);
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(target, bytes));
+    EXPECT_EQ(bytes == "another game", answer == kIdNo);
+  }
+  // Once saved there, the file is the record's own: no more question.
+  ui.boxes.clear();
+  EXPECT_EQ(SaveFileOverwrite(nullptr), 0);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(ClipboardPasteCommandTest, MergeAddsVariationsUnderOneUndoPoint) {
