@@ -489,6 +489,12 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
                           path.c_str(), kMaxCommentLength),
                 kMbOk | kMbIconWarning);
     result = 2;
+  } else if (result == 0 && g_RecordReadState.utf8Faults > 0) {
+    // Shown, but the bad bytes are not in memory: no save may replace them.
+    ShowMessage(FormatU16(u"棋譜(%s)にはUTF-8として読めない文字が%d箇所あるため、その部分を「\uFFFD」として読み込みました。",
+                          path.c_str(), g_RecordReadState.utf8Faults),
+                kMbOk | kMbIconWarning);
+    result = 2;
   } else if (result == -2) {
     ShowMessage(FormatU16(u"棋譜読込みエラー(%s)\n%s", path.c_str(),
                           u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"),

@@ -894,23 +894,46 @@ void FinishRecordRead(int savedMode) {
   st.endNode = nullptr;
 }
 
+namespace {
+
+// UTF-8 but for a few sequences: at most one bad one for every four good
+// characters beyond ASCII (text in the code page reads as UTF-8 nearly all
+// bad).
+bool MostlyUtf8(std::string_view bytes, int& faults) {
+  int valid = 0;
+  faults = CountUtf8Faults(bytes, &valid);
+  return valid > 0 && faults * 4 <= valid;
+}
+
+}  // namespace
+
 int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   if (!g_Record.pool) return -2;
   TextLineReader reader;
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
   // A byte-order mark says UTF-8 whatever the name or the format line says;
   // without either, the bytes decide (the name is only a guess: other
-  // programs write UTF-8 under every name).
+  // programs write UTF-8 under every name). A UTF-8 name breaks the tie for
+  // UTF-8 with a few bad sequences in it (a character cut, a stray byte).
   bool utf8 = tryUtf8;
+  int faults = 0;
+  const std::string_view text = reader.Bytes();
+  bool told = true;  // by the mark or the format line
   if (reader.HadBom()) utf8 = true;
-  else if (reader.Bytes().empty()) utf8 = false;
-  else if (!ParseFormatLine(reader.Bytes(), utf8) && !IsAscii(reader.Bytes()))
-    utf8 = LooksLikeUtf8Text(reader.Bytes());
+  else if (text.empty()) utf8 = false;
+  else if (!ParseFormatLine(text, utf8)) told = false;
+  if (!told && !IsAscii(text)) {
+    if (LooksLikeUtf8Text(text)) utf8 = true;
+    else utf8 = tryUtf8 && MostlyUtf8(text, faults);
+  } else if (told && utf8 && !LooksLikeUtf8Text(text)) {
+    faults = CountUtf8Faults(text, nullptr);
+  }
   reader.SetEncoding(utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
 
   const int savedMode = BeginRecordRead();
   g_bBoardFlipped = 0;
   g_RecordReadState.encoding = utf8 ? u"UTF-8" : u"CP932";
+  g_RecordReadState.utf8Faults = utf8 ? faults : 0;
 
   int result = 0;
   std::u16string line;

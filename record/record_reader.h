@@ -37,6 +37,9 @@ struct RecordReadState {
   // Comment text was cut or dropped because a comment is full: the record
   // in memory is less than the file (kept after the reading, for the caller).
   bool commentCut = false;
+  // Byte sequences of a file read as UTF-8 that are none, read as U+FFFD:
+  // the record in memory is not the file's text either.
+  int utf8Faults = 0;
   const RecordNode* commentNode = nullptr;
   const char16_t* commentText = nullptr;
   size_t commentLength = 0;

@@ -561,6 +561,37 @@ bool ReadFileBytes(std::u16string_view path, std::string& out) {
   return ok;
 }
 
+int CountUtf8Faults(std::string_view bytes, int* validOut) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  int faults = 0, valid = 0;
+  // Stepped over as the decoder steps: one fault per U+FFFD it puts out.
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    int length;
+    uint32_t code, min;
+    if ((c & 0xE0) == 0xC0) length = 2, code = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0) length = 3, code = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0) length = 4, code = c & 0x07, min = 0x10000;
+    else {
+      ++faults;
+      ++p;
+      continue;
+    }
+    int k = 1;
+    for (; k < length && p + k < end && (p[k] & 0xC0) == 0x80; ++k) code = code << 6 | (p[k] & 0x3F);
+    p += k;
+    if (k < length || code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) ++faults;
+    else ++valid;
+  }
+  if (validOut) *validOut = valid;
+  return faults;
+}
+
 bool LooksLikeUtf8Text(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();

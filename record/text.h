@@ -112,6 +112,9 @@ constexpr size_t Utf8Room(size_t units) { return 3 * units + 1; }
 // ASCII: text in the code page (CP932 Japanese) practically never is, so
 // such bytes are UTF-8 whatever the file's name suggests.
 bool LooksLikeUtf8Text(std::string_view bytes);
+// The sequences that are no UTF-8 (each decodes to U+FFFD), and through
+// validOut the characters beyond ASCII that are.
+int CountUtf8Faults(std::string_view bytes, int* validOut);
 
 // Integer to UTF-16 decimal text.
 std::u16string IntToU16(long long value);

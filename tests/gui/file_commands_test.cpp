@@ -283,6 +283,23 @@ TEST_F(FileCommandsTest, ACommentCutOnReadingMakesAPartialRead) {
   EXPECT_EQ(g_bRecordReadPartly, 1);
 }
 
+// A UTF-8 file with a stray byte reads as UTF-8 under its UTF-8 name, says
+// what became of the byte, and is not saved over.
+TEST_F(FileCommandsTest, BadBytesInAUtf8FileAreShownAndMakeAPartialRead) {
+  const std::u16string path = dir + u"stray.dovu";
+  const std::string file = "先手：山田\n   1 ７六歩(77)\n*角道を開ける\xFF\n";
+  WriteFileBytes(path, file);
+  EXPECT_EQ(OpenRecordFile(nullptr, path), -1);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"棋譜(" + path +
+                                  u")にはUTF-8として読めない文字が1箇所あるため、その部分を「\uFFFD」として読み込みました。");
+  EXPECT_EQ(ui.status.back(), u"棋譜ファイル(" + path + u")の一部を読み込みました。");
+  EXPECT_EQ(g_Record.header.firstPlayer, u"山田");
+  g_Record.changeCount = 1;
+  EXPECT_NE(SaveFileOverwrite(nullptr), 0);
+  EXPECT_EQ(Bytes(path), file);
+}
+
 // The save question writes "<record folder><title>.<type>", which is
 // another file than the current one whenever the record came from
 // elsewhere: that file, and the current file changed by someone else, are

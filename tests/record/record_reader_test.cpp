@@ -143,6 +143,39 @@ TEST_F(RecordReaderTest, WithoutAMarkOrFormatLineTheBytesDecideTheEncoding) {
   EXPECT_TRUE(LooksLikeUtf8Text("a\xE3\x81\x82\xF0\x9F\x98\x80"));
 }
 
+// UTF-8 with a bad sequence or two: a UTF-8 name reads it as UTF-8, each
+// bad sequence as U+FFFD and counted; a code-page name leaves it to the
+// bytes, as before. Text in the code page stays in the code page.
+TEST_F(RecordReaderTest, AUtf8NameBreaksTheTieForUtf8WithAFewBadBytes) {
+  const std::string good = "先手：山田\n   1 ７六歩(77)   ( 0:01/00:00:01)\n*角道を開ける";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int faults;
+    const char* comment;
+  } cases[] = {
+      {"a stray byte", good + "\xFF\n", 1, "角道を開ける\uFFFD\n"},
+      {"a character cut at the end", good + "\n*\xE3\x81", 1, "角道を開ける\n\uFFFD\n"},
+      {"two stray bytes", good + "\x80。\x80\n", 2, "角道を開ける\uFFFD。\uFFFD\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(ReadRecordBytes(true, c.bytes), 0);
+    EXPECT_EQ(g_Record.header.firstPlayer, u"山田");
+    EXPECT_EQ(MainLine(), "７六歩(77)/1");
+    EXPECT_EQ(Comment(g_Record.Root()->firstChild), c.comment);
+    EXPECT_EQ(g_RecordReadState.utf8Faults, c.faults);
+    // Under a code-page name the same bytes are no UTF-8 text.
+    ReadRecordBytes(false, c.bytes);
+    EXPECT_NE(g_Record.header.firstPlayer, u"山田");
+    EXPECT_EQ(g_RecordReadState.utf8Faults, 0);
+  }
+  // Code-page text under a UTF-8 name is still read in the code page.
+  ASSERT_EQ(Read(good + "\n", Enc::Ansi, false, true), 0);
+  EXPECT_EQ(g_Record.header.firstPlayer, u"山田");
+  EXPECT_EQ(g_RecordReadState.utf8Faults, 0);
+}
+
 // ---- What real files contain -----------------------------------------------------
 
 TEST_F(RecordReaderTest, MoveLineVariantsReadTheSame) {
