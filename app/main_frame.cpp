@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -32,6 +33,7 @@
 
 #include "app/file_commands.h"
 #include "app/narvo_app.h"
+#include "view/busy_wait.h"
 #include "view/companion_window.h"
 #include "view/frame_place.h"
 #include "app/narvo_doc.h"
@@ -475,6 +477,15 @@ void CMainFrame::BuildMenusAndBars() {
     CommandHandler handler = e.handler;
     int id = e.id;
     connect(a, &QAction::triggered, this, [this, handler, id] {
+      if (BusyWait::Active()) {
+        // Not beneath a command that waits: after it.
+        BusyWait::Hold([self = QPointer<CMainFrame>(this), handler, id] {
+          if (!self || g_pMainFrame != self) return;
+          if (handler) handler(id);
+          if (g_pMainFrame == self) self->UpdateCommandUi();
+        });
+        return;
+      }
       if (handler) handler(id);
       if (g_pMainFrame == this) UpdateCommandUi();
     });
@@ -770,6 +781,15 @@ void CMainFrame::AddCompanionWindow(QWidget* window, WindowPlacement* placement)
 // ---- Events ------------------------------------------------------------------------------
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+  if (BusyWait::Active()) {
+    // The program ends once the command waiting has returned.
+    e->ignore();
+    QPointer<CMainFrame> self(this);
+    BusyWait::Hold([self] {
+      if (self) self->close();
+    });
+    return;
+  }
   if (g_AppMode == kModePreview) {
     LeavePrintPreview();
     e->ignore();

@@ -15,6 +15,7 @@
 #include "record/text.h"
 #include "record/ui_port.h"
 #include "settings/ftp_env.h"
+#include "view/busy_wait.h"
 
 int g_nFtpPort = 21;
 
@@ -120,7 +121,8 @@ struct CurlHandle {
   }
 };
 
-// Runs the transfer while the window goes on being painted. An upload that
+// Runs the transfer while the window goes on being painted (commands asked
+// for meanwhile wait for its end). An upload that
 // lasts more than half a second shows a box whose 中止 ends it (the file
 // then stays under its temporary name on the server, never under its own).
 CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, const std::u16string& server,
@@ -128,6 +130,7 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
   CURLM* multi = Lib().multi_init();
   if (!multi) return Lib().easy_perform(curl);
   Lib().multi_add_handle(multi, curl);
+  BusyWait busy;
   QProgressDialog box(QString::fromUtf16(u"FTP転送中(") + QString::fromStdU16String(local) + u" → "_s +
                           QString::fromStdU16String(server) + u")"_s,
                       QString::fromUtf16(u"中止"), 0, 1000, QApplication::activeWindow());
@@ -149,7 +152,10 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
     curl_off_t sent = 0;
     Lib().easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
     box.setValue(size > 0 ? int(std::min<curl_off_t>(999, sent * 1000 / size)) : 0);
-    QCoreApplication::processEvents();
+    // Until the box is up, no input at all; then the box's own, which holds
+    // the rest of the program off while it is modal.
+    if (box.isVisible()) QCoreApplication::processEvents();
+    else BusyWait::Pump(0);
     if (box.wasCanceled()) {
       stopped = true;
       break;

@@ -25,6 +25,7 @@
 #include "record/ui_port.h"
 #include "settings/env.h"
 #include "settings/folders.h"
+#include "view/busy_wait.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void WriteAutomaticMailFile(int which) {
 }
 
 // Starts the mail program and waits a few seconds for its answer, keeping
-// the window alive meanwhile: some mail programs hold xdg-email until the
+// the window painted (but taking no input) meanwhile: some mail programs hold xdg-email until the
 // mail is written. 0 it ended well, 1 it runs on (reaped when it ends), -1 it
 // could not be started or ended with an error.
 int StartMailProgram(const std::vector<std::string>& args) {
@@ -100,12 +101,13 @@ int StartMailProgram(const std::vector<std::string>& args) {
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
   QElapsedTimer waited;
   waited.start();
+  BusyWait busy;
   while (waited.elapsed() < kWaitMs) {
     int status = 0;
     const pid_t r = waitpid(pid, &status, WNOHANG);
     if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
     if (r < 0) return -1;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    BusyWait::Pump(20);
     QThread::msleep(10);
   }
   auto* reaper = new QTimer(QCoreApplication::instance());
