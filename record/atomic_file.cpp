@@ -88,6 +88,8 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
+void (*g_pAtomicTempMade)(const std::string& path) = nullptr;
+
 std::string ResolveLinkTarget(const std::string& path) {
   std::string current = path;
   // A loop of links ends here as a failed open of the last name.
@@ -117,15 +119,27 @@ bool AtomicFile::Open(std::u16string_view path) {
   // Only a regular file is saved: a folder cannot be, and opening a pipe or
   // a device would wait for its other end.
   if (exists && !S_ISREG(st.st_mode)) return false;
-  std::string pattern = FolderOf(target_) + TempPrefix(target_) + std::string(kTempRandom, 'X') + kTempSuffix;
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  fd_ = ::mkostemps(name.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
+  const std::string pattern =
+      FolderOf(target_) + TempPrefix(target_) + std::string(kTempRandom, 'X') + kTempSuffix;
+  // The lock is held until the file is renamed or removed, so that another
+  // save's clean-up leaves it alone. That clean-up may take a fresh file
+  // before it is locked: the lock then fails, or the name is gone once it
+  // holds, and another name is tried.
+  for (int tries = 0; tries < 8 && fd_ < 0; ++tries) {
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemps(name.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
+    if (fd < 0) return false;
+    if (g_pAtomicTempMade) g_pAtomicTempMade(name.data());
+    struct stat mine;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0 && mine.st_nlink > 0) {
+      fd_ = fd;
+      temp_ = name.data();
+      break;
+    }
+    ::close(fd);
+  }
   if (fd_ < 0) return false;
-  temp_ = name.data();
-  // Held until the file is renamed or removed, so that another save's clean-up
-  // leaves it alone.
-  ::flock(fd_, LOCK_EX | LOCK_NB);
   // mkstemp makes the file private; the saved file keeps the mode it had,
   // or gets what a newly created file would.
   mode_t mode;
@@ -167,11 +181,14 @@ bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   bool ok = FlushBuffer();
   ok = ok && ::fsync(fd_) == 0;
+  // Closed before the rename, so that a failed close fails the save before
+  // the target is replaced; a second descriptor keeps the lock meanwhile.
+  const int lock = ::dup(fd_);
+  ok = ::close(fd_) == 0 && ok && lock >= 0;
+  fd_ = -1;
   ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
-  // Closed only now: the lock stays while the name is still a temporary one.
-  ok = ::close(fd_) == 0 && ok;
-  fd_ = -1;
+  if (lock >= 0) ::close(lock);
   if (ok) RemoveLeftovers(target_, temp_);
   temp_.clear();
   failed_ = !ok;

@@ -43,6 +43,10 @@ private:
   std::string buffer_;
 };
 
+// Seam for tests: called with each fresh temporary file's name before it is
+// locked, the moment another save's clean-up may reach it.
+extern void (*g_pAtomicTempMade)(const std::string& path);
+
 // The whole file in one go through AtomicFile.
 bool WriteFileAtomically(std::u16string_view path, std::string_view bytes);
 

@@ -112,7 +112,8 @@ std::vector<DovuRow> BuildDovuRows(int first, int count, int form, const GameRec
   const std::vector<const RecordNode*> walked = kept ? std::vector<const RecordNode*>() : CurrentLine(record);
   const std::vector<const RecordNode*>& line = kept ? kept->nodes : walked;
   if (line.empty() || count <= 0) return rows;
-  first = std::max(first, 0);
+  // A scroll position left beyond a line that has since become shorter.
+  first = std::clamp(first, 0, int(line.size()) - 1);
   const int last = std::min(first + count - 1, int(line.size()) - 1);
   const int current = record.moveNumber;
   const EnvColor white{255, 255, 255};

@@ -192,8 +192,14 @@ TEST_F(CompanionTest, MoveListRowsInBothForms) {
   FreeNodeComment(g_Record, g_Record.Root());
   EXPECT_EQ(BuildDovuRows(0, 1, 1, g_Record)[0].text,
             u" == 開始局面 ==  分岐                    ");
-  // Past the line's end nothing more.
+  // Past the line's end nothing more; a first row beyond the end (a scroll
+  // position kept from a longer line) shows the last row.
   EXPECT_EQ(BuildDovuRows(6, 5, 0, g_Record).size(), 1u);
+  for (int form : {0, 1}) {
+    const std::vector<DovuRow> rows = BuildDovuRows(40, 5, form, g_Record);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].number, 6);
+  }
 }
 
 // No fixed row buffer: a move with 40 alternatives lists all of them.

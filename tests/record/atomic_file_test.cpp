@@ -194,6 +194,49 @@ TEST_F(SaveTest, TheTemporaryFileIsHiddenAndTheNextSaveRemovesLeftovers) {
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{".game.zrf.busy00.tmp", ".other.zrf.a1B2c3.tmp", "game.zrf"}));
 }
 
+// Another save's clean-up may reach a fresh temporary file before it is
+// locked: it holds the lock, or has already removed the file. The save then
+// takes another name and still succeeds, whole.
+TEST_F(SaveTest, ATemporaryFileTakenByAnotherCleanUpIsLeftToIt) {
+  static int held = -1;
+  static int calls = 0;
+  struct Case {
+    const char* name;
+    void (*cleanUp)(const std::string& temp);
+  } cases[] = {
+      {"locked by it", [](const std::string& temp) {
+         if (calls++ > 0) return;
+         held = open(temp.c_str(), O_RDONLY);
+         flock(held, LOCK_EX);
+       }},
+      {"removed by it", [](const std::string& temp) {
+         if (calls++ == 0) unlink(temp.c_str());
+       }},
+  };
+  const std::string path = dir_.Path("game.zrf");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutRawFile(path, "old");
+    calls = 0;
+    g_pAtomicTempMade = c.cleanUp;
+    const bool saved = WriteFileAtomically(PathFromNative(path), "new");
+    g_pAtomicTempMade = nullptr;
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(RawFileBytes(path), "new");
+    if (held >= 0) {
+      // What the other clean-up took is its own to remove.
+      std::vector<std::string> names = dir_.Names();
+      EXPECT_EQ(names.size(), 2u);
+      close(held);
+      held = -1;
+      for (const std::string& n : names)
+        if (n != "game.zrf") unlink(dir_.Path(n).c_str());
+    }
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"game.zrf"});
+  }
+}
+
 TEST_F(SaveTest, AnUnfinishedFileIsDiscarded) {
   const std::string path = dir_.Path("game.zrf");
   PutRawFile(path, "old");
