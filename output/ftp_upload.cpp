@@ -2,6 +2,9 @@
 
 #include <curl/curl.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -112,6 +115,26 @@ std::u16string FileNamePart(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
+// The record file for reading, checked on the descriptor itself: a pipe or
+// a device put under its name is refused at once, never waited on.
+FILE* OpenRegularFile(const std::u16string& path, long& size) {
+  const int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    ::close(fd);
+    return nullptr;
+  }
+  size = long(st.st_size);
+  return file;
+}
+
 struct CurlHandle {
   CURL* curl = Lib().loaded ? Lib().easy_init() : nullptr;
   curl_slist* quote = nullptr;
@@ -195,14 +218,12 @@ int FtpUploadFile(int index) {
       return -3;
     }
   const std::u16string temp = remote + u".FTPTMP";
-  FILE* file = IsReadableRegularFile(local) ? std::fopen(PathToNative(local).c_str(), "rb") : nullptr;
+  long size = 0;
+  FILE* file = OpenRegularFile(local, size);
   if (!file) {
     ShowMessage(FormatU16(u"ファイルのFTP転送に失敗しました(%s)。", local.c_str()), kMbOk | kMbIconError);
     return -3;
   }
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  std::fseek(file, 0, SEEK_SET);
 
   const std::string url = "ftp://" + Utf16ToUtf8(d.server) + ":" + std::to_string(g_nFtpPort) + "/" +
                           FolderPath(h.curl, d.folder) + Escape(h.curl, temp);

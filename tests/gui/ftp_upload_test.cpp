@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <string>
 
 #include "app/narvo_doc.h"
@@ -112,6 +115,15 @@ TEST_F(FtpUploadTest, FailuresGiveTheirResultAndMessage) {
     EXPECT_FALSE(TemporaryLeft());
     EXPECT_EQ(Arrived("/sub dir"), "");
   }
+  // A pipe under the record's name is refused at once, not read from.
+  ASSERT_EQ(std::remove(PathToNative(local).c_str()), 0);
+  ASSERT_EQ(mkfifo(PathToNative(local).c_str(), 0600), 0);
+  FtpServer ftp(server.path().toStdString(), true);
+  g_nFtpPort = ftp.Port();
+  ui.boxes.clear();
+  EXPECT_EQ(FtpUploadFile(0), -3);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"ファイルのFTP転送に失敗しました(" + local + u")。");
 }
 
 // A server that takes the data connection and then stops reading: the
