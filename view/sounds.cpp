@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLibrary>
 #include <QTimer>
 
@@ -107,14 +108,12 @@ private:
     return m_player;
   }
 
-  // The module beside the program, else the one of the build it came from.
   bool Open() {
     if (m_create) return true;
     if (m_tried) return false;
     m_tried = true;
-    const QString name = QStringLiteral("libnarvo_sound.so");
-    for (const QString& folder : {QCoreApplication::applicationDirPath(), QStringLiteral(NARVO_MODULE_DIR)}) {
-      m_library.setFileName(folder + u'/' + name);
+    for (const QString& path : SoundModulePaths()) {
+      m_library.setFileName(path);
       if (!m_library.load()) continue;
       m_create = reinterpret_cast<Create>(m_library.resolve("narvo_sound_player_create"));
       m_destroy = reinterpret_cast<Destroy>(m_library.resolve("narvo_sound_player_destroy"));
@@ -151,6 +150,14 @@ QtSoundPort& QtPort() {
 }
 
 }  // namespace
+
+QStringList SoundModulePaths() {
+  // Only the program's own install: beside it, or in its library folder
+  // (<prefix>/bin/narvo and <prefix>/lib/narvo/, as the build lays them out).
+  const QString dir = QCoreApplication::applicationDirPath();
+  const QString name = QStringLiteral("/libnarvo_sound.so");
+  return {dir + name, QDir::cleanPath(dir + QStringLiteral("/../lib/narvo")) + name};
+}
 
 SoundPort& Sounds() { return g_pSoundPort ? *g_pSoundPort : QtPort(); }
 

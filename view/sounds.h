@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <QStringList>
+
 class SoundPort {
 public:
   virtual ~SoundPort() = default;
@@ -39,6 +41,8 @@ std::u16string LoadWaveResource(std::u16string_view name);
 void LoadPieceSounds();
 // At exit, while the application still exists: the loaded sounds go.
 void FreePieceSounds();
+// Where the WAVE player module is looked for, in turn.
+QStringList SoundModulePaths();
 
 // Nothing when 警告音 is off; else the warning sound.
 void PlayWarningSound();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <string>
@@ -199,6 +201,10 @@ TEST(QtSounds, ThePlayerModuleOpensAtTheFirstWaveSound) {
   SoundPort* test = SetSoundPort(nullptr);
   EXPECT_FALSE(mapped("libnarvo_sound.so"));
   EXPECT_FALSE(mapped("libQt6Multimedia"));
+  // Only from the program's own install.
+  const QString dir = QCoreApplication::applicationDirPath();
+  EXPECT_EQ(SoundModulePaths(), (QStringList{dir + "/libnarvo_sound.so",
+                                             QFileInfo(dir).dir().path() + "/lib/narvo/libnarvo_sound.so"}));
   Sounds().PlayResource(u":/sounds/komaoto.wav");
   EXPECT_TRUE(mapped("libnarvo_sound.so"));
   EXPECT_TRUE(mapped("libQt6Multimedia"));
