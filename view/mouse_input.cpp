@@ -188,9 +188,11 @@ void OnViewLButtonUp(CNarvoView* view, int x, int y) {
 
 void OnViewMouseMove(CNarvoView* view, int x, int y) {
   if (g_AppMode == kModePreview && g_bImageTrim != 0) {
-    const int shape = TrimCursorShape(g_rcImageTrim, x, y);
+    // The trim rectangle lies on the page, which may be scrolled.
+    const QPoint page = view ? QPoint(x, y) + view->PreviewScroll() : QPoint(x, y);
+    const int shape = TrimCursorShape(g_rcImageTrim, page.x(), page.y());
     if (view && shape >= 0) view->setCursor(Qt::CursorShape(shape));
-    if (g_bTrimDragging && view) PreviewTrimMouse(view, x + view->PreviewScroll().x(), y + view->PreviewScroll().y());
+    if (g_bTrimDragging && view) PreviewTrimMouse(view, page.x(), page.y());
     return;
   }
   if (g_nDragState != 0) DragPieceToPoint(view, x, y);

@@ -42,6 +42,9 @@ CNarvoView::CNarvoView(QWidget* parent) : QWidget(parent) {
   // Every pixel comes from the image: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
+  // Moves without a button held matter too: a piece held by click-click
+  // entry follows the pointer, and the trim rectangle shows its cursors.
+  setMouseTracking(true);
   m_pPreviewH = new QScrollBar(Qt::Horizontal, this);
   m_pPreviewV = new QScrollBar(Qt::Vertical, this);
   for (QScrollBar* bar : {m_pPreviewH, m_pPreviewV}) {
@@ -89,9 +92,12 @@ void CNarvoView::wheelEvent(QWheelEvent* e) {
     QWidget::wheelEvent(e);
     return;
   }
-  // Three lines a notch, as scrolled text does.
-  const int steps = e->angleDelta().y() / 40;
-  m_pPreviewV->setValue(m_pPreviewV->value() - steps * m_pPreviewV->singleStep());
+  // Three lines a notch, as scrolled text does. A touchpad sends small
+  // steps: they add up until a line is reached.
+  m_nWheelRest += e->angleDelta().y();
+  const int steps = m_nWheelRest / 40;
+  m_nWheelRest -= steps * 40;
+  if (steps) m_pPreviewV->setValue(m_pPreviewV->value() - steps * m_pPreviewV->singleStep());
   e->accept();
 }
 
@@ -208,7 +214,6 @@ void CNarvoView::RepaintArea(const QRect& rect) {
 }
 
 void CNarvoView::GrabPointer(bool on) {
-  setMouseTracking(on);
   if (!isVisible()) return;
   if (on) grabMouse();
   else if (QWidget::mouseGrabber() == this) releaseMouse();

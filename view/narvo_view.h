@@ -104,6 +104,7 @@ private:
   QBasicTimer m_timers[2];
   QScrollBar* m_pPreviewH = nullptr;
   QScrollBar* m_pPreviewV = nullptr;
+  int m_nWheelRest = 0;  // wheel steps not yet a whole line
 };
 
 extern CNarvoView* g_pView;

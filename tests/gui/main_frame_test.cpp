@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -402,6 +403,24 @@ TEST_F(StartUp, ThePreviewPageScrolls) {
   EXPECT_GT(vertical->value(), 0);
   EXPECT_EQ(g_pView->PreviewScroll().y(), vertical->value());
   EXPECT_NE(g_pView->grab().toImage(), top);
+  // A touchpad's small steps add up to lines.
+  const int notch = vertical->value();
+  for (int i = 0; i < 12; ++i) {
+    QWheelEvent small(QPointF(100, 100), g_pView->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -10),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g_pView, &small);
+  }
+  EXPECT_EQ(vertical->value(), 2 * notch);
+  // The trim cursor follows the rectangle on the scrolled page: over its
+  // right edge the cursor is the one for resizing across.
+  g_bImageTrim = 1;
+  g_rcImageTrim[0] = 100, g_rcImageTrim[1] = 300, g_rcImageTrim[2] = 300, g_rcImageTrim[3] = 500;
+  const int onEdge = 400 - vertical->value();
+  QMouseEvent move(QEvent::MouseMove, QPointF(300, onEdge), g_pView->mapToGlobal(QPointF(300, onEdge)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(g_pView, &move);
+  EXPECT_EQ(g_pView->cursor().shape(), Qt::SizeHorCursor);
+  g_bImageTrim = 0;
   vertical->setValue(vertical->maximum());
   EXPECT_EQ(g_pView->PreviewScroll().y(), vertical->maximum());
   g_pMainFrame->LeavePrintPreview();
