@@ -24,9 +24,20 @@ void BM_AnswerQuestion(benchmark::State& state) {
   const Way way = Way(state.range(0));
   for (auto _ : state) {
     QElapsedTimer took;
+    bool noBox = false;
     QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
+      // The box, waited for a while; without one the run fails rather than
+      // waiting for ever.
+      QMessageBox* box = nullptr;
+      QElapsedTimer waited;
+      waited.start();
+      while (!(box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) && waited.elapsed() < 5000)
+        QTest::qWait(10);
+      if (!box) {
+        noBox = true;
+        QApplication::closeAllWindows();
+        return;
+      }
       box->activateWindow();
       QTest::qWaitForWindowActive(box);
       QAbstractButton* no = box->buttons().size() > 1 ? box->buttons()[1] : nullptr;
@@ -43,6 +54,10 @@ void BM_AnswerQuestion(benchmark::State& state) {
     });
     // The default button answers Return and Space: make it No as well.
     const int answer = QtUi().MessageBox(u"棋譜を保存しますか？", u"棋譜保存", kMbYesNo | kMbIconQuestion | kMbDefButton2);
+    if (noBox) {
+      state.SkipWithError("no question box came up");
+      break;
+    }
     state.SetIterationTime(double(took.nsecsElapsed()) / 1e9);
     if (answer != kIdNo) state.SkipWithError("the box gave another answer");
   }

@@ -11,9 +11,11 @@
 // branching off the one before. per_node (seconds) staying put from 1000 to 100000
 // nodes and between the shapes shows the cost per node is flat.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,9 +79,17 @@ void BM_ReadRecord(benchmark::State& state) {
 // per_node at both sizes shows whether the cost grows with the file.
 void BM_ReadRecordFile(benchmark::State& state) {
   const int nodes = BuildRecord(int(state.range(0)));
-  const std::u16string path = PathFromNative("/tmp/narvo_read_bench_" + std::to_string(nodes) + ".dovu");
+  // A folder of the run's own in the temporary folder the user has set.
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/narvo-bench-XXXXXX";
+  if (!mkdtemp(folder.data())) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  const std::u16string path = PathFromNative(folder + "/read.dovu");
   if (WriteZrfRecord(true, path) != 0) {
     state.SkipWithError("the record could not be written");
+    rmdir(folder.c_str());
     return;
   }
   for (auto _ : state) {
@@ -87,6 +97,7 @@ void BM_ReadRecordFile(benchmark::State& state) {
     benchmark::DoNotOptimize(g_Record.pool);
   }
   std::remove(PathToNative(path).c_str());
+  rmdir(folder.c_str());
   state.counters["per_node"] = benchmark::Counter(double(nodes), benchmark::Counter::kIsIterationInvariantRate |
                                                                      benchmark::Counter::kInvert);
 }

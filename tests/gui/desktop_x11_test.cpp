@@ -243,6 +243,10 @@ TEST_F(DesktopX11Test, TheProgramEndsWhenItsDisplayGoesAway) {
     ASSERT_EQ(program.state(), QProcess::Running);
     x.KillServer();
     EXPECT_TRUE(program.waitForFinished(5000)) << "the process is still there 5 s after its display went";
+    // Ended, not crashed: it ran its exit to the end, with the code for a
+    // lost display.
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(program.exitCode(), 1);
     if (program.state() != QProcess::NotRunning) {
       program.kill();
       program.waitForFinished();
