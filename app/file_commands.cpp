@@ -481,6 +481,7 @@ int OpenRecordFile(CNarvoView* view, const std::u16string& path) {
     WaitCursor wait;
     result = ReadRecordFile(type == u"dovu" || type == u"zr2u", path);
   }
+  if (result == kNoRecordPool) return -1;  // said, and nothing changed
   if (result == -1) {
     ReportUnreadableRecord(path);
   } else if (result == 0 && g_RecordReadState.commentCut) {

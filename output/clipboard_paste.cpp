@@ -78,6 +78,7 @@ int PasteFromClipboard(CNarvoView* view) {
   if (text.empty()) return -1;
   std::u16string fileName;
   const int result = ReadRecordFromClipboardText(text, 0, &fileName);
+  if (result == kPasteNoPool) return result;  // said, and nothing changed
   if (result == kPasteNothing) {
     ShowMessage(FormatU16(u"棋譜・局面読込みエラー\n%s", g_strRecordReadError.c_str()), kMbOk | kMbIconError);
     return result;
@@ -125,6 +126,7 @@ void MergeRecordFromClipboard(CNarvoView* view) {
     if (result < 0) g_strRecordReadError = u"盤面が読めません。";
     else result = ReadRecordFromClipboardText(text, 1);
   }
+  if (result == kPasteNoPool) return;  // said, and nothing changed
   AfterReading(view);
   if (result == kPasteFull) {
     ShowMessage(u"棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。", kMbOk | kMbIconError);

@@ -204,7 +204,7 @@ bool IsSfenText(std::u16string_view text) {
 
 int ReadRecordFromClipboardText(std::u16string_view text, int merge, std::u16string* fileName) {
   if (fileName) fileName->clear();
-  if (!g_Record.pool) return kPasteFull;
+  if (RequireRecordPool() != 0) return kPasteNoPool;
   const std::vector<std::u16string_view> lines = SplitClipboardLines(text);
   if (lines.empty()) return kPasteNothing;
   if (IsSfenText(text)) {

@@ -27,6 +27,7 @@ enum PasteResult {
   kPasteError = -1,     // g_strRecordReadError says why
   kPasteFull = -2,
   kPasteNothing = -3,   // no line of a record at all: nothing changed
+  kPasteNoPool = -4,    // no record pool: "メモリ不足です。" shown, nothing changed
 };
 // merge 0 replaces the record, 1 plays the pasted moves into it as
 // variations. fileName receives a pasted "ファイル名：" name (paste only), its

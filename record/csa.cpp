@@ -467,7 +467,7 @@ int NamedEncoding(std::string_view bytes) {
 }  // namespace
 
 int ReadCsaBytes(std::string bytes) {
-  if (!g_Record.pool) return -2;
+  if (const int none = RequireRecordPool()) return none;
   TextLineReader reader;
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
   // A byte-order mark or the encoding comment decides; without them the

@@ -26,7 +26,7 @@ int ParseCsaEndWord(std::u16string_view word, int sideToMove);
 // Reads the file into g_Record, g_Board and g_StartBoard.
 // 0 read; 1 read up to a bad line (a message box names it); -1 the file
 // cannot be opened (nothing changes); -2 the record is full (the moves read
-// so far stay).
+// so far stay); kNoRecordPool.
 int ReadCsaFile(std::u16string_view path);
 // The same over the bytes of a file in memory.
 int ReadCsaBytes(std::string bytes);

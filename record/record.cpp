@@ -136,6 +136,12 @@ uint8_t ComputeDefaultTextFlags(const BoardState& before, uint16_t moveKey) {
 
 int InitRecordPool() { return InitRecordPool(g_Record, g_nNodePoolCapacity); }
 
+int RequireRecordPool() {
+  if (g_Record.pool) return 0;
+  ShowMessage(u"メモリ不足です。", kMbOk | kMbIconError);
+  return kNoRecordPool;
+}
+
 int InitRecordPool(GameRecord& record, int capacity) {
   FreeRecordPool(record);
   if (capacity > 0) record.pool = new (std::nothrow) RecordNode[size_t(capacity)]();

@@ -115,8 +115,9 @@ struct GameRecord {
   RecordNode* Root() const { return pool; }
 };
 
-// The one record of the program. Its pool is allocated while static objects
-// are built, with the built-in capacity, and freed at exit.
+// The one record of the program. Its pool is made once at start-up, by
+// InitRecordPool at the size 棋譜最大サイズ sets, and freed at exit; until
+// then it has none, and the readers refuse with kNoRecordPool.
 extern GameRecord g_Record;
 // Size of the pool InitRecordPool allocates: 100000 until start-up sets it
 // from 棋譜最大サイズ.
@@ -137,6 +138,11 @@ uint8_t ComputeDefaultTextFlags(const BoardState& before, uint16_t moveKey);
 int InitRecordPool();
 // The same for any record and capacity.
 int InitRecordPool(GameRecord& record, int capacity);
+// What a reader gives when g_Record has no pool (never made, or its making
+// failed): "メモリ不足です。" has been shown and nothing changed.
+constexpr int kNoRecordPool = -3;
+// 0 when g_Record has its pool, else the message and kNoRecordPool.
+int RequireRecordPool();
 // Frees every comment and the pool.
 void FreeRecordPool(GameRecord& record);
 // Frees every comment and node; no bookmarks; move 0 at the root; unchanged.

@@ -908,7 +908,7 @@ bool MostlyUtf8(std::string_view bytes, int& faults) {
 }  // namespace
 
 int ReadRecordBytes(bool tryUtf8, std::string bytes) {
-  if (!g_Record.pool) return -2;
+  if (const int none = RequireRecordPool()) return none;
   TextLineReader reader;
   reader.OpenBytes(std::move(bytes), TextEncoding::Ansi);
   // A byte-order mark says UTF-8 whatever the name or the format line says;

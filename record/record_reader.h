@@ -71,7 +71,7 @@ bool ReadRecordLine(std::u16string_view line, int& result);
 // bytes do (well-formed UTF-8 beyond ASCII is UTF-8, anything else CP932).
 // 0 read; 1 read up to a rule error, a bad board row or an impossible
 // position (a message names it); -1 cannot be opened (nothing changes);
-// -2 the record is full (the moves read so far stay).
+// -2 the record is full (the moves read so far stay); kNoRecordPool.
 int ReadRecordFile(bool tryUtf8, std::u16string_view path);
 // The same over the bytes of a file already in memory.
 int ReadRecordBytes(bool tryUtf8, std::string bytes);

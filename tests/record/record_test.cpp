@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "record/board.h"
+#include "record/clipboard_paste.h"
+#include "record/csa.h"
+#include "record/record_reader.h"
 #include "record/rules.h"
 #include "tests/support/recording_ui.h"
 
@@ -270,6 +273,20 @@ TEST_F(RecordTest, InitFailureShowsTheMessage) {
   EXPECT_EQ(g_Record.pool, nullptr);
   EXPECT_EQ(AddMoveToRecord(g_Record, g_StartBoard, g_Board, 0, Key(77, 76), 0), -1);
   EXPECT_EQ(GetNodeAtMove(0), nullptr);
+  // Every reader refuses a record without a pool, and says why.
+  const struct {
+    const char* name;
+    int result, expected;
+  } reads[] = {
+      {"record", ReadRecordBytes(true, "   1 ７六歩(77)\n"), kNoRecordPool},
+      {"csa", ReadCsaBytes("+7776FU\n"), kNoRecordPool},
+      {"paste", ReadRecordFromClipboardText(u"▲７六歩", 0), kPasteNoPool},
+  };
+  for (const auto& r : reads) EXPECT_EQ(r.result, r.expected) << r.name;
+  ASSERT_EQ(ui.boxes.size(), 4u);
+  for (size_t i = 1; i < 4; ++i) EXPECT_EQ(ui.boxes[i].text, u"メモリ不足です。");
+  EXPECT_EQ(g_Record.pool, nullptr);
+  ui.boxes.resize(1);
   EXPECT_EQ(InitRecordPool(), 0);
   EXPECT_EQ(g_Record.poolCapacity, saved);
   // A pool the allocator cannot give.
