@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeView>
@@ -71,7 +73,14 @@ FileDialogResult RunQtFileDialog(CNarvoView* view, FileDialogRequest& r) {
   dialog.resize(std::max(dialog.width(), 780), std::max(dialog.height(), 460));
   if (auto* tree = dialog.findChild<QTreeView*>()) {
     tree->header()->resizeSection(0, 330);
-    tree->header()->resizeSection(3, 170);  // the date and time whole
+    // The size, type and date columns as wide as what they show, once the
+    // folder's entries are in (they arrive after the dialog is up).
+    auto fit = [tree] {
+      for (int column = 1; column < tree->header()->count(); ++column) tree->resizeColumnToContents(column);
+    };
+    if (auto* model = dialog.findChild<QFileSystemModel*>())
+      QObject::connect(model, &QFileSystemModel::directoryLoaded, tree, [tree, fit] { QTimer::singleShot(0, tree, fit); });
+    fit();
   }
   if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[r.filterIndex - 1]);

@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
+#include <QTreeView>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -157,6 +160,44 @@ TEST(QtUi, ALetterAnswersTheBoxAtOnce) {
     EXPECT_EQ(QtUi().MessageBox(u"本文", u"題", kMbYesNo | kMbIconQuestion), k.answer);
     EXPECT_TRUE(answeredAtOnce);
   }
+}
+
+// The open dialog's columns are as wide as the sizes, types and dates of
+// the folder's files.
+TEST(QtUi, TheOpenDialogsColumnsHoldTheirEntries) {
+  EnsureQtApp();
+  ASSERT_TRUE(InstallJapaneseQtTranslation());
+  QTemporaryDir folder;
+  for (const char* name : {"a.zrf", "b.dovu", "c.zr2u", "d.csa"}) {
+    QFile f(folder.path() + u'/' + QString::fromLatin1(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+  }
+  int cut = -1;
+  QString seen;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* tree = dialog->findChild<QTreeView*>();
+    ASSERT_NE(tree, nullptr);
+    QTest::qWaitFor([tree] { return tree->model()->rowCount(tree->rootIndex()) >= 4; });
+    QTest::qWait(100);
+    cut = 0;
+    const QFontMetrics fm(tree->font());
+    for (int row = 0; row < tree->model()->rowCount(tree->rootIndex()); ++row)
+      for (int column = 1; column <= 3; ++column) {
+        const QString text = tree->model()->index(row, column, tree->rootIndex()).data().toString();
+        seen += text + u'|';
+        if (fm.horizontalAdvance(text) > tree->columnWidth(column)) ++cut;
+      }
+    dialog->reject();
+  });
+  FileDialogRequest r;
+  r.folder = folder.path().toStdU16String();
+  r.filters = OpenFileFilters();
+  r.filterIndex = int(r.filters.size());  // すべてのファイル
+  RunFileDialog(nullptr, r);
+  EXPECT_EQ(cut, 0) << seen.toStdString();
 }
 
 }  // namespace
