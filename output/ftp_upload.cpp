@@ -8,10 +8,13 @@
 
 #include <QApplication>
 #include <QProgressDialog>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <type_traits>
 
 #include "app/narvo_doc.h"
@@ -40,13 +43,6 @@ struct CurlLibrary {
   void (*free)(void*);
   curl_slist* (*slist_append)(curl_slist*, const char*);
   void (*slist_free_all)(curl_slist*);
-  CURLM* (*multi_init)();
-  CURLMcode (*multi_add_handle)(CURLM*, CURL*);
-  CURLMcode (*multi_remove_handle)(CURLM*, CURL*);
-  CURLMcode (*multi_perform)(CURLM*, int*);
-  CURLMcode (*multi_poll)(CURLM*, curl_waitfd*, unsigned, int, int*);
-  CURLMsg* (*multi_info_read)(CURLM*, int*);
-  CURLMcode (*multi_cleanup)(CURLM*);
 };
 
 const CurlLibrary& Lib() {
@@ -69,13 +65,6 @@ const CurlLibrary& Lib() {
     get(l.free, "curl_free");
     get(l.slist_append, "curl_slist_append");
     get(l.slist_free_all, "curl_slist_free_all");
-    get(l.multi_init, "curl_multi_init");
-    get(l.multi_add_handle, "curl_multi_add_handle");
-    get(l.multi_remove_handle, "curl_multi_remove_handle");
-    get(l.multi_perform, "curl_multi_perform");
-    get(l.multi_poll, "curl_multi_poll");
-    get(l.multi_info_read, "curl_multi_info_read");
-    get(l.multi_cleanup, "curl_multi_cleanup");
     l.loaded = all;  // a library kept open for the run
     return l;
   }();
@@ -144,15 +133,29 @@ struct CurlHandle {
   }
 };
 
-// Runs the transfer while the window goes on being painted (commands asked
-// for meanwhile wait for its end). An upload that
+// What the transfer thread and the window share.
+struct TransferState {
+  std::atomic<bool> stop{false}, done{false};
+  std::atomic<curl_off_t> sent{0};
+};
+
+int OnTransferProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
+  auto* state = static_cast<TransferState*>(data);
+  state->sent = sent;
+  return state->stop ? 1 : 0;  // non-zero ends the transfer
+}
+
+// Runs the transfer on a thread of its own while the window goes on being
+// painted (commands asked for meanwhile wait for its end): libcurl itself
+// waits, for the server's last answer, without coming back. An upload that
 // lasts more than half a second shows a box whose 中止 ends it (the file
 // then stays under its temporary name on the server, never under its own).
 CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, const std::u16string& server,
                      bool& stopped) {
-  CURLM* multi = Lib().multi_init();
-  if (!multi) return Lib().easy_perform(curl);
-  Lib().multi_add_handle(multi, curl);
+  TransferState state;
+  Lib().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  Lib().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnTransferProgress);
+  Lib().easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
   BusyWait busy;
   QProgressDialog box(QString::fromUtf16(u"FTP転送中(") + QString::fromStdU16String(local) + u" → "_s +
                           QString::fromStdU16String(server) + u")"_s,
@@ -164,31 +167,24 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
   box.setAutoClose(false);
   box.setValue(0);
   CURLcode result = CURLE_OK;
-  int running = 1;
-  while (running > 0) {
-    if (Lib().multi_perform(multi, &running) != CURLM_OK) {
-      result = CURLE_FAILED_INIT;
-      break;
-    }
-    if (running == 0) break;
-    Lib().multi_poll(multi, nullptr, 0, 50, nullptr);
-    curl_off_t sent = 0;
-    Lib().easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+  std::thread transfer([&] {
+    result = Lib().easy_perform(curl);
+    state.done = true;
+  });
+  while (!state.done) {
+    const curl_off_t sent = state.sent;
     box.setValue(size > 0 ? int(std::min<curl_off_t>(999, sent * 1000 / size)) : 0);
     // Until the box is up, no input at all; then the box's own, which holds
     // the rest of the program off while it is modal.
-    if (box.isVisible()) QCoreApplication::processEvents();
-    else BusyWait::Pump(0);
-    if (box.wasCanceled()) {
+    if (box.isVisible()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    else BusyWait::Pump(20);
+    if (box.wasCanceled() && !state.stop) {
+      state.stop = true;
       stopped = true;
-      break;
     }
+    if (!state.done) QThread::msleep(10);
   }
-  int left = 0;
-  while (CURLMsg* m = Lib().multi_info_read(multi, &left))
-    if (m->msg == CURLMSG_DONE) result = m->data.result;
-  Lib().multi_remove_handle(multi, curl);
-  Lib().multi_cleanup(multi);
+  transfer.join();
   return result;
 }
 
