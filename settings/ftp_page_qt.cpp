@@ -93,8 +93,17 @@ void CFtpPage::OnNew() {
   }
   newRow_ = -1;
   // The new destination starts with its own login, not the one shown.
+  // Named after the count, passing over a name in use: the new entry must
+  // never take the place of one that is there.
+  int number = g_FtpTable.count + 1;
+  auto inUse = [](const std::u16string& n) {
+    for (int i = 0; i < g_FtpTable.count; ++i)
+      if (g_FtpTable.entries[i].name == n) return true;
+    return false;
+  };
+  while (inUse(FormatU16(u"設定%d", number))) ++number;
   loading_ = true;
-  name->setText(QString::fromStdU16String(FormatU16(u"設定%d", g_FtpTable.count + 1)));
+  name->setText(QString::fromStdU16String(FormatU16(u"設定%d", number)));
   for (QLineEdit* e : {server, user, password}) e->clear();
   loading_ = false;
   list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);

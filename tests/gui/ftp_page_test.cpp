@@ -194,6 +194,19 @@ TEST_F(FtpPageTest, TheNewDestinationKeepsItsFieldsWhileTheListChanges) {
   });
   EXPECT_EQ(Names(), u"A* B 設定4 C ");
   EXPECT_EQ(g_FtpTable.entries[2].server, u"192.0.2.9");
+  // With B gone the count names 設定4 again: the new one passes over the
+  // name in use and leaves that entry be.
+  Run([](CFtpPage& p) {
+    p.list->item(0)->setSelected(false);
+    p.list->item(1)->setSelected(true);
+    p.deleteButton->click();
+    EXPECT_EQ(Names(), u"A 設定4 C ");
+    p.newButton->click();
+    EXPECT_EQ(p.name->text(), QString::fromUtf16(u"設定5"));
+    EXPECT_EQ(Names(), u"A 設定4 C 設定5* ");
+    EXPECT_EQ(g_FtpTable.entries[1].server, u"192.0.2.9");
+    return false;
+  });
 }
 
 TEST_F(FtpPageTest, APasswordTheFileCannotHoldIsRefused) {
