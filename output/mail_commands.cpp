@@ -89,9 +89,9 @@ void WriteAutomaticMailFile(int which) {
 }
 
 // Starts the mail program and waits a few seconds for its answer, keeping
-// the window painted (but taking no input) meanwhile: some mail programs hold xdg-email until the
-// mail is written. 0 it ended well, 1 it runs on (reaped when it ends), -1 it
-// could not be started or ended with an error.
+// the window painted (but taking no input) meanwhile: some mail programs
+// hold xdg-email until the mail is written. 0 it ended well, 1 it runs on
+// (reaped when it ends), -1 it could not be started or ended with an error.
 int StartMailProgram(const std::vector<std::string>& args) {
   constexpr int kWaitMs = 3000;
   std::vector<char*> argv;
