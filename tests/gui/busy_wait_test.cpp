@@ -25,12 +25,12 @@
 #include "app/narvo_app.h"
 #include "output/ftp_upload.h"
 #include "record/record.h"
-#include "view/narvo_view.h"
 #include "record/text.h"
 #include "settings/ftp_env.h"
 #include "tests/support/ftp_server.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/recording_ui.h"
+#include "view/narvo_view.h"
 
 namespace {
 
