@@ -10,7 +10,10 @@ run_home=$(mktemp -d)
 marker=$run_home/.started
 touch "$marker"
 trap 'rm -rf "$run_home"' EXIT
-home_state() { [ -d "$real_home" ] && find "$real_home" -maxdepth 3 2>/dev/null | sort; }
+# The source tree may itself lie in the home folder: it has a check of its own.
+tree=$(pwd -P)
+home_files() { find "$(cd "$real_home" && pwd -P)" -maxdepth 3 -path "$tree" -prune -o "$@" -print 2>/dev/null; }
+home_state() { [ -d "$real_home" ] && home_files | sort; }
 home_before=$(home_state || true)
 in_git() { HOME=$real_home git rev-parse --is-inside-work-tree >/dev/null 2>&1; }
 tree_state() { HOME=$real_home git status --porcelain --untracked-files=all | sort; }
@@ -39,7 +42,7 @@ tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"
 # No test may leave a file in the real home or in the source tree.
 if [ -d "$real_home" ]; then
   added=$(comm -13 <(printf '%s\n' "$home_before") <(home_state) | sed '/^$/d')
-  changed=$(find "$real_home" -maxdepth 3 ! -type d -newer "$marker" 2>/dev/null || true)
+  changed=$(home_files ! -type d -newer "$marker" || true)
   if [ -n "$added$changed" ]; then
     echo "The tests wrote into the real home folder:" >&2
     printf '%s\n' $added $changed >&2
