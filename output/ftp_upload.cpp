@@ -2,7 +2,6 @@
 
 #include <curl/curl.h>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,17 +103,12 @@ std::u16string FileNamePart(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-// The record file for reading, checked on the descriptor itself: a pipe or
-// a device put under its name is refused at once, never waited on.
+// The record file for reading: a pipe or a device put under its name is
+// refused at once, never waited on.
 FILE* OpenRegularFile(const std::u16string& path, long& size) {
-  const int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const int fd = OpenRegularFileForReading(path, st);
+  if (fd < 0) return nullptr;
   FILE* file = ::fdopen(fd, "rb");
   if (!file) {
     ::close(fd);

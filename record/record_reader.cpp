@@ -899,9 +899,9 @@ namespace {
 // UTF-8 but for a few sequences: at most one bad one for every four good
 // characters beyond ASCII (text in the code page reads as UTF-8 nearly all
 // bad).
-bool MostlyUtf8(std::string_view bytes, int& faults) {
+bool MostlyUtf8(std::string_view bytes) {
   int valid = 0;
-  faults = CountUtf8Faults(bytes, &valid);
+  const int faults = CountUtf8Faults(bytes, &valid);
   return valid > 0 && faults * 4 <= valid;
 }
 
@@ -916,24 +916,16 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
   // programs write UTF-8 under every name). A UTF-8 name breaks the tie for
   // UTF-8 with a few bad sequences in it (a character cut, a stray byte).
   bool utf8 = tryUtf8;
-  int faults = 0;
   const std::string_view text = reader.Bytes();
-  bool told = true;  // by the mark or the format line
   if (reader.HadBom()) utf8 = true;
   else if (text.empty()) utf8 = false;
-  else if (!ParseFormatLine(text, utf8)) told = false;
-  if (!told && !IsAscii(text)) {
-    if (LooksLikeUtf8Text(text)) utf8 = true;
-    else utf8 = tryUtf8 && MostlyUtf8(text, faults);
-  } else if (told && utf8 && !LooksLikeUtf8Text(text)) {
-    faults = CountUtf8Faults(text, nullptr);
-  }
+  else if (!ParseFormatLine(text, utf8) && !IsAscii(text))
+    utf8 = LooksLikeUtf8Text(text) || (tryUtf8 && MostlyUtf8(text));
   reader.SetEncoding(utf8 ? TextEncoding::Utf8 : TextEncoding::Ansi);
 
   const int savedMode = BeginRecordRead();
   g_bBoardFlipped = 0;
   g_RecordReadState.encoding = utf8 ? u"UTF-8" : u"CP932";
-  g_RecordReadState.utf8Faults = utf8 ? faults : 0;
 
   int result = 0;
   std::u16string line;
@@ -942,6 +934,7 @@ int ReadRecordBytes(bool tryUtf8, std::string bytes) {
     if (nul != std::u16string::npos) line.resize(nul);
     if (!ReadRecordLine(line, result)) break;
   }
+  g_RecordReadState.utf8Faults = int(reader.Utf8Faults());
 
   if (!EnsureStartSettled() && result == 0) result = 1;
   FinishRecordRead(savedMode);

@@ -20,8 +20,9 @@
 
 namespace {
 
-// Utf8ToUtf16 into out (replaced), reusing its storage.
-void DecodeUtf8Into(std::u16string& out, std::string_view s) {
+// Utf8ToUtf16 into out (replaced), reusing its storage; faults counts the
+// sequences that are no UTF-8 (each put out as U+FFFD).
+void DecodeUtf8Into(std::u16string& out, std::string_view s, size_t& faults) {
   // A byte-order mark is the file's business (TextLineReader): here U+FEFF
   // is a character like any other, so that a text beginning with it comes
   // back unchanged.
@@ -62,7 +63,12 @@ void DecodeUtf8Into(std::u16string& out, std::string_view s) {
     if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
     else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
     else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
-    else { *o++ = 0xFFFD; ++i; continue; }
+    else {
+      *o++ = 0xFFFD;
+      ++faults;
+      ++i;
+      continue;
+    }
     int k = 1;
     for (; k < len && i + k < n; ++k) {
       unsigned char cc = (unsigned char)s[i + k];
@@ -71,12 +77,14 @@ void DecodeUtf8Into(std::u16string& out, std::string_view s) {
     }
     if (k < len) {  // truncated: replace what was consumed
       *o++ = 0xFFFD;
+      ++faults;
       i += k;
       continue;
     }
     i += len;
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       *o++ = 0xFFFD;
+      ++faults;
     } else if (cp >= 0x10000) {
       cp -= 0x10000;
       *o++ = char16_t(0xD800 + (cp >> 10));
@@ -92,7 +100,8 @@ void DecodeUtf8Into(std::u16string& out, std::string_view s) {
 
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
-  DecodeUtf8Into(out, s);
+  size_t faults = 0;
+  DecodeUtf8Into(out, s, faults);
   return out;
 }
 
@@ -519,14 +528,26 @@ int ScanNumbers(std::u16string_view t, std::u16string_view separators, long long
 std::string PathToNative(std::u16string_view path) { return Utf16ToUtf8(path); }
 std::u16string PathFromNative(std::string_view path) { return Utf8ToUtf16(path); }
 
+int OpenRegularFileForReading(std::u16string_view path, struct stat& st) {
+  // Opened without waiting, so that a pipe cannot hold the program up; the
+  // check is on what was opened, so nothing can be put in its place between.
+  const int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 bool ReadFileBytes(std::u16string_view path, std::string& out) {
   out.clear();
-  // Opened without waiting, so that a pipe cannot hold the program up; then
-  // only a regular file of a size a real file reaches is taken.
-  int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Only a regular file of a size a real file reaches is taken.
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= kMaxReadFileSize;
+  const int fd = OpenRegularFileForReading(path, st);
+  if (fd < 0) return false;
+  bool ok = uint64_t(st.st_size) <= kMaxReadFileSize;
   try {
     // Straight into the string, at the size the file has; a file that grows
     // while it is read gets room as it goes, held to the same limit.
@@ -631,12 +652,11 @@ bool LooksLikeUtf8Text(std::string_view bytes) {
 }
 
 bool IsReadableRegularFile(std::u16string_view path) {
-  int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
   struct stat st;
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const int fd = OpenRegularFileForReading(path, st);
+  if (fd < 0) return false;
   ::close(fd);
-  return regular;
+  return true;
 }
 
 bool PathExists(std::u16string_view path) {
@@ -684,6 +704,7 @@ bool TextLineReader::Open(std::u16string_view path, TextEncoding encoding) {
 void TextLineReader::OpenBytes(std::string bytes, TextEncoding encoding) {
   encoding_ = encoding;
   lineNumber_ = 0;
+  utf8Faults_ = 0;
   hadBom_ = bytes.size() >= 3 && (unsigned char)bytes[0] == 0xEF &&
             (unsigned char)bytes[1] == 0xBB && (unsigned char)bytes[2] == 0xBF;
   bytes_ = std::move(bytes);
@@ -701,7 +722,7 @@ bool TextLineReader::ReadLine(std::u16string& line) {
   if (const void* cr = std::memchr(start, '\r', length)) length = size_t(static_cast<const char*>(cr) - start);
   size_t e = pos_ + length;
   std::string_view raw(bytes_.data() + pos_, e - pos_);
-  if (encoding_ == TextEncoding::Utf8) DecodeUtf8Into(line, raw);
+  if (encoding_ == TextEncoding::Utf8) DecodeUtf8Into(line, raw, utf8Faults_);
   else line = AnsiToUtf16(raw);
   if (e < bytes_.size() && bytes_[e] == '\r') ++e;
   if (e < bytes_.size() && bytes_[e] == '\n') ++e;

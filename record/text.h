@@ -1,6 +1,8 @@
 // Text layer: everything is UTF-16 in memory; files and other programs see
 // UTF-8 or the ANSI code page (Windows code page 932) only at the edges.
 #pragma once
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -141,6 +143,9 @@ bool ReadFileBytes(std::u16string_view path, std::string& out);
 // A regular file that can be opened for reading (checked without waiting on
 // a pipe or a device).
 bool IsReadableRegularFile(std::u16string_view path);
+// A descriptor of the regular file at path, opened for reading without
+// waiting on a pipe or a device, and its status; -1 for anything else.
+int OpenRegularFileForReading(std::u16string_view path, struct stat& st);
 // Something of that name is there (a file, a folder, a pipe, a link).
 bool PathExists(std::u16string_view path);
 // Whole file written through AtomicFile (the old file stays on any
@@ -172,6 +177,8 @@ public:
   std::string_view Bytes() const { return std::string_view(bytes_).substr(start_); }
   // Changes the decoding of the lines not yet read.
   void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
+  // Sequences of the lines read as UTF-8 that were none (read as U+FFFD).
+  size_t Utf8Faults() const { return utf8Faults_; }
   size_t LineNumber() const { return lineNumber_; }
 
 private:
@@ -181,6 +188,7 @@ private:
   size_t lineNumber_ = 0;
   bool hadBom_ = false;
   TextEncoding encoding_ = TextEncoding::Utf8;
+  size_t utf8Faults_ = 0;
 };
 
 // Lower-cased text after the last dot of a file name (empty when none).

@@ -69,10 +69,15 @@ std::u16string StorablePart(std::u16string password) {
 
 }  // namespace
 
+int FindFtpDestination(const FtpTable& t, std::u16string_view name) {
+  for (int i = 0; i < t.count; ++i)
+    if (t.entries[i].name == name) return i;
+  return -1;
+}
+
 int AddFtpDestination(FtpTable& t, const FtpDestination& d) {
   if (d.name.empty() || FieldTooLong(d)) return -1;
-  for (int i = 0; i < t.count; ++i) {
-    if (t.entries[i].name != d.name) continue;
+  if (const int i = FindFtpDestination(t, d.name); i >= 0) {
     const int selected = t.entries[i].selected;
     t.entries[i] = d;
     t.entries[i].selected = selected;

@@ -21,6 +21,8 @@ struct FtpTable {
 
 extern FtpTable g_FtpTable;
 
+// The index of the entry of that name, -1 when none.
+int FindFtpDestination(const FtpTable& table, std::u16string_view name);
 // 1 replaced (same name; its selected flag kept), 2 appended (selected),
 // -1 an empty name or a field of 511 units or more, -2 the table is full.
 int AddFtpDestination(FtpTable& table, const FtpDestination& destination);

@@ -96,12 +96,7 @@ void CFtpPage::OnNew() {
   // Named after the count, passing over a name in use: the new entry must
   // never take the place of one that is there.
   int number = g_FtpTable.count + 1;
-  auto inUse = [](const std::u16string& n) {
-    for (int i = 0; i < g_FtpTable.count; ++i)
-      if (g_FtpTable.entries[i].name == n) return true;
-    return false;
-  };
-  while (inUse(FormatU16(u"設定%d", number))) ++number;
+  while (FindFtpDestination(g_FtpTable, FormatU16(u"設定%d", number)) >= 0) ++number;
   loading_ = true;
   name->setText(QString::fromStdU16String(FormatU16(u"設定%d", number)));
   for (QLineEdit* e : {server, user, password}) e->clear();
@@ -155,9 +150,7 @@ void CFtpPage::StoreIntoTable() {
     if (showingNew) return;
   }
   const FtpDestination d = Fields();
-  bool known = false;
-  for (int i = 0; i < t.count && !known; ++i) known = t.entries[i].name == d.name;
-  if (!known && d.server.empty()) return;
+  if (FindFtpDestination(t, d.name) < 0 && d.server.empty()) return;
   AddFtpDestination(t, d);
 }
 
