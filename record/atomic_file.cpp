@@ -11,6 +11,8 @@
 
 #include "record/text.h"
 
+int (*g_pAtomicFlock)(int fd, int operation) = ::flock;
+
 namespace {
 
 constexpr size_t kBufferSize = 1 << 16;
@@ -54,7 +56,7 @@ void RemoveLeftovers(const std::string& target, const std::string& keep) {
     if (fd < 0) continue;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        g_pAtomicFlock(fd, LOCK_EX | LOCK_NB) == 0)
       ::unlink(path.c_str());
     ::close(fd);
   }
@@ -71,6 +73,15 @@ bool MayFollowLink(const std::string& link, const struct stat& linkStat) {
   if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
   const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
   return !shared || dir.st_uid == linkStat.st_uid;
+}
+
+// 0 when the file is locked or the file system keeps no locks at all,
+// EWOULDBLOCK when another holds the lock.
+int LockNow(int fd) {
+  int rc;
+  while ((rc = g_pAtomicFlock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  return rc == 0 || errno != EWOULDBLOCK ? 0 : EWOULDBLOCK;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -123,21 +134,33 @@ bool AtomicFile::Open(std::u16string_view path) {
       FolderOf(target_) + TempPrefix(target_) + std::string(kTempRandom, 'X') + kTempSuffix;
   // The lock is held until the file is renamed or removed, so that another
   // save's clean-up leaves it alone. That clean-up may take a fresh file
-  // before it is locked: the lock then fails, or the name is gone once it
-  // holds, and another name is tried.
+  // before it is locked: the lock is then busy, or the name is gone once it
+  // holds, and another name is tried. A file system that keeps no locks
+  // (NFS without its lock service, some FUSE mounts) is saved to without
+  // one: there no clean-up can take the file either.
   for (int tries = 0; tries < 8 && fd_ < 0; ++tries) {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkostemps(name.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
     if (fd < 0) return false;
     if (g_pAtomicTempMade) g_pAtomicTempMade(name.data());
-    struct stat mine;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0 && mine.st_nlink > 0) {
-      fd_ = fd;
-      temp_ = name.data();
-      break;
+    const int lock = LockNow(fd);
+    if (lock == EWOULDBLOCK) {  // another clean-up holds it, and removes it
+      ::close(fd);
+      continue;
     }
-    ::close(fd);
+    struct stat mine;
+    if (::fstat(fd, &mine) != 0) {
+      ::close(fd);
+      ::unlink(name.data());
+      return false;
+    }
+    if (mine.st_nlink == 0) {  // another clean-up has removed it
+      ::close(fd);
+      continue;
+    }
+    fd_ = fd;
+    temp_ = name.data();
   }
   if (fd_ < 0) return false;
   // mkstemp makes the file private; the saved file keeps the mode it had,

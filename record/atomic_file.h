@@ -47,6 +47,9 @@ private:
 // locked, the moment another save's clean-up may reach it.
 extern void (*g_pAtomicTempMade)(const std::string& path);
 
+// Seam for tests: flock(2), as a file system without locks answers it.
+extern int (*g_pAtomicFlock)(int fd, int operation);
+
 // The whole file in one go through AtomicFile.
 bool WriteFileAtomically(std::u16string_view path, std::string_view bytes);
 

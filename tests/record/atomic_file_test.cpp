@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -233,6 +235,27 @@ TEST_F(SaveTest, ATemporaryFileTakenByAnotherCleanUpIsLeftToIt) {
       for (const std::string& n : names)
         if (n != "game.zrf") unlink(dir_.Path(n).c_str());
     }
+    EXPECT_EQ(dir_.Names(), std::vector<std::string>{"game.zrf"});
+  }
+}
+
+// Some file systems keep no locks: an NFS mount without its lock service, a
+// FUSE mount. A save there goes ahead without one, leaving nothing behind.
+TEST_F(SaveTest, AFileSystemWithoutLocksIsSavedTo) {
+  static int answer = 0;
+  const std::string path = dir_.Path("game.zrf");
+  for (int e : {ENOLCK, ENOSYS, EINVAL}) {
+    SCOPED_TRACE(strerror(e));
+    PutRawFile(path, "old");
+    answer = e;
+    g_pAtomicFlock = [](int, int) {
+      errno = answer;
+      return -1;
+    };
+    const bool saved = WriteFileAtomically(PathFromNative(path), "new");
+    g_pAtomicFlock = ::flock;
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(RawFileBytes(path), "new");
     EXPECT_EQ(dir_.Names(), std::vector<std::string>{"game.zrf"});
   }
 }
