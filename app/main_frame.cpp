@@ -824,8 +824,13 @@ void CMainFrame::dropEvent(QDropEvent* e) {
   // Handled once the drop has finished, so that questions and messages do
   // not hold up the program the file came from.
   std::u16string path = urls.front().toLocalFile().toStdU16String();
+  // A drop reaches the window during a wait too (it is no input to hold
+  // back): it is then held like a command, and opens after the wait.
   QTimer::singleShot(0, this, [path] {
-    HandleDroppedFile(path, [](const std::u16string& p) { return OpenRecordFile(g_pView, p); });
+    BusyWait::RunOrHold([path] {
+      if (!g_pView) return;
+      HandleDroppedFile(path, [](const std::u16string& p) { return OpenRecordFile(g_pView, p); });
+    });
   });
 }
 

@@ -1,14 +1,19 @@
 // Commands that wait on another program or the network (the mail program,
-// an FTP upload) in the running program: a second command or a close asked
-// for during the wait does not run beneath the first, and is not dropped:
-// it runs once the first has returned.
+// an FTP upload) in the running program: a second command, a close or a
+// dropped file asked for during the wait does not run beneath the first, nor
+// inside its message boxes, and is not dropped: it runs once the first has
+// returned.
 #include "view/busy_wait.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,11 +22,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "app/command_table.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
+#include "app/narvo_doc.h"
 #include "app/narvo_app.h"
 #include "output/ftp_upload.h"
 #include "record/record.h"
@@ -39,6 +46,23 @@ int Count(const std::u16string& text, const std::u16string& part) {
   for (size_t at = text.find(part); at != std::u16string::npos; at = text.find(part, at + 1)) ++n;
   return n;
 }
+
+// Boxes that stay up a while, running an event loop as a real modal box
+// does; each notes whether the main window was still open as it ended.
+class ModalUi : public RecordingUi {
+public:
+  int MessageBox(const std::u16string& text, const std::u16string& caption, int flags) override {
+    if (boxMs > 0) {
+      QEventLoop loop;
+      QTimer::singleShot(boxMs, &loop, &QEventLoop::quit);
+      loop.exec();
+    }
+    windowOpenAtBoxEnd.push_back(g_pMainFrame && g_pMainFrame->isVisible());
+    return RecordingUi::MessageBox(text, caption, flags);
+  }
+  int boxMs = 0;
+  std::vector<bool> windowOpenAtBoxEnd;
+};
 
 class BusyWaitTest : public ::testing::Test {
 protected:
@@ -59,6 +83,8 @@ protected:
     ASSERT_EQ(OpenRecordFile(g_pView, file), 0);
   }
   void TearDown() override {
+    // What the last command held runs first, as it would in the program.
+    EXPECT_TRUE(QTest::qWaitFor([] { return !BusyWait::Active(); }, 15000));
     setenv("PATH", oldPath.c_str(), 1);
     if (g_pMainFrame) g_pMainFrame->close();
     g_FtpTable = FtpTable();
@@ -69,6 +95,61 @@ protected:
     g_pMainFrame->UpdateCommandUi();
     g_pMainFrame->ActionFor(id)->trigger();
   }
+  // As the program runs a command: from its event loop. True when the main
+  // window was still open as the command returned.
+  static bool TriggerFromEventLoop(int id) {
+    bool open = false;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+      Trigger(id);
+      open = g_pMainFrame && g_pMainFrame->isVisible();
+      loop.quit();
+    });
+    loop.exec();
+    return open;
+  }
+  // Asks once, at the first timer tick inside the wait.
+  void DuringTheWait(std::function<void()> ask) {
+    asker.callOnTimeout([this, ask] {
+      if (!BusyWait::Active()) return;
+      asker.stop();
+      ask();
+    });
+    asker.start(10);
+  }
+  static bool WindowCloses() {
+    return QTest::qWaitFor([] { return !g_pMainFrame || !g_pMainFrame->isVisible(); }, 8000);
+  }
+  // A file dropped on the main window, as the window system delivers it.
+  static void Drop(const std::u16string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdU16String(path))});
+    const QPoint at = g_pMainFrame->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(g_pMainFrame, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(g_pMainFrame, &drop);
+  }
+  void FailingMailProgram() {
+    const std::string script = tools.path().toStdString() + "/xdg-email";
+    FILE* f = std::fopen(script.c_str(), "w");
+    std::fprintf(f, "#!/bin/sh\nsleep 1\nexit 1\n");
+    std::fclose(f);
+  }
+  void AddDestination(const char16_t* name, const char16_t* folder = u"") {
+    FtpDestination d;
+    d.name = name;
+    d.server = u"127.0.0.1";
+    d.user = u"taro";
+    d.password = u"secret";
+    d.folder = folder;
+    AddFtpDestination(g_FtpTable, d);
+  }
+  int StatusCount(const char16_t* part) const {
+    std::u16string all;
+    for (const std::u16string& s : ui.status) all += s;
+    return Count(all, part);
+  }
   std::string Log() const {
     std::string b;
     ReadFileBytes(PathFromNative(log), b);
@@ -76,7 +157,8 @@ protected:
   }
 
   PrivateHome home;
-  RecordingUi ui;
+  ModalUi ui;
+  QTimer asker;
   QTemporaryDir tools;
   std::string log, oldPath;
   std::u16string file;
@@ -131,6 +213,81 @@ TEST_F(BusyWaitTest, ASecondUploadDuringTheTransferComesAfterIt) {
   ASSERT_EQ(ui.boxes.size(), 2u);  // the two questions
   EXPECT_TRUE(QFile::exists(served.path() + "/game.zrf"));
   EXPECT_TRUE(QDir(served.path()).entryList({"*.FTPTMP"}).isEmpty());
+}
+
+// A close asked for during the wait comes after the command, not inside the
+// box that tells of its failure.
+TEST_F(BusyWaitTest, ACloseDuringAFailedUploadComesAfterItsBox) {
+  FtpServer ftp(home.Path().toStdString(), FtpServer::kDropping);
+  g_nFtpPort = ftp.Port();
+  AddDestination(u"切れる");
+  ui.boxMs = 300;
+  DuringTheWait([] { g_pMainFrame->close(); });
+  EXPECT_TRUE(TriggerFromEventLoop(kCmdSaveAndFtp));
+  ASSERT_EQ(ui.boxes.size(), 2u);  // the question, then the failure
+  EXPECT_EQ(ui.boxes[1].text, u"サーバ(127.0.0.1)に接続できません。");
+  EXPECT_EQ(ui.windowOpenAtBoxEnd, (std::vector<bool>{true, true}));
+  EXPECT_TRUE(WindowCloses());
+}
+
+TEST_F(BusyWaitTest, ACloseDuringAFailedMailComesAfterItsBox) {
+  FailingMailProgram();
+  ui.boxMs = 300;
+  DuringTheWait([] { g_pMainFrame->close(); });
+  EXPECT_TRUE(TriggerFromEventLoop(kCmdMapiMail));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, u"メールの作成に失敗しました。");
+  EXPECT_EQ(ui.windowOpenAtBoxEnd, std::vector<bool>{true});
+  EXPECT_TRUE(WindowCloses());
+}
+
+// Nothing held runs between two destinations of one upload.
+TEST_F(BusyWaitTest, WhatIsHeldDuringTheFirstDestinationComesAfterTheLast) {
+  QTemporaryDir served;
+  ASSERT_TRUE(QDir(served.path()).mkdir("second"));
+  FtpServer ftp(served.path().toStdString(), true);
+  g_nFtpPort = ftp.Port();
+  AddDestination(u"一");
+  AddDestination(u"二", u"second");
+  ui.boxMs = 100;
+  DuringTheWait([] {
+    Trigger(kCmdSaveAndFtp);
+    g_pMainFrame->close();
+  });
+  EXPECT_TRUE(TriggerFromEventLoop(kCmdSaveAndFtp));
+  EXPECT_EQ(StatusCount(u"FTP転送開始("), 2);
+  EXPECT_EQ(StatusCount(u"FTP転送しました("), 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return StatusCount(u"FTP転送しました(") == 4; }, 15000));
+  EXPECT_TRUE(WindowCloses());
+}
+
+// A drop during a wait is held like a command: the file opens once the
+// waiting command has returned, and the command works on its own record.
+TEST_F(BusyWaitTest, AFileDroppedDuringTheMailWaitOpensAfterIt) {
+  const std::u16string other = home.Path().toStdU16String() + u"/other.zrf";
+  ASSERT_TRUE(WriteFileBytes(other, "   1 ２六歩(27)\n"));
+  DuringTheWait([other] { Drop(other); });
+  TriggerFromEventLoop(kCmdMapiMail);
+  EXPECT_EQ(g_szRecordFilePath, file);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return g_szRecordFilePath == other; }, 8000));
+}
+
+TEST_F(BusyWaitTest, AFileDroppedDuringAnUploadIsNotSentToTheNextDestination) {
+  const std::u16string other = home.Path().toStdU16String() + u"/other.zrf";
+  ASSERT_TRUE(WriteFileBytes(other, "   1 ２六歩(27)\n"));
+  QTemporaryDir served;
+  ASSERT_TRUE(QDir(served.path()).mkdir("second"));
+  FtpServer ftp(served.path().toStdString(), true);
+  g_nFtpPort = ftp.Port();
+  AddDestination(u"一");
+  AddDestination(u"二", u"second");
+  DuringTheWait([other] { Drop(other); });
+  TriggerFromEventLoop(kCmdSaveAndFtp);
+  EXPECT_TRUE(QFile::exists(served.path() + "/game.zrf"));
+  EXPECT_TRUE(QFile::exists(served.path() + "/second/game.zrf"));
+  EXPECT_FALSE(QFile::exists(served.path() + "/second/other.zrf"));
+  EXPECT_EQ(g_szRecordFilePath, file);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return g_szRecordFilePath == other; }, 8000));
 }
 
 }  // namespace
