@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -23,6 +25,7 @@
 #include "view/busy_wait.h"
 
 int g_nFtpPort = 21;
+void (*g_pFtpTransferEnded)() = nullptr;
 
 using namespace Qt::StringLiterals;
 
@@ -131,25 +134,52 @@ struct CurlHandle {
 struct TransferState {
   std::atomic<bool> stop{false}, done{false};
   std::atomic<curl_off_t> sent{0};
+  std::atomic<bool> saidGoodbye{false};
+  std::chrono::steady_clock::time_point goodbyeAt;  // set before saidGoodbye
 };
+
+// How long the server may take to answer the goodbye (QUIT) once the file is
+// in place. Its silence fails nothing: the transfer's result stands.
+constexpr auto kGoodbyeWait = std::chrono::seconds(2);
 
 int OnTransferProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   auto* state = static_cast<TransferState*>(data);
   state->sent = sent;
+  if (state->saidGoodbye && std::chrono::steady_clock::now() - state->goodbyeAt > kGoodbyeWait) return 1;
   return state->stop ? 1 : 0;  // non-zero ends the transfer
 }
 
+// libcurl names each command it sends here; the goodbye starts its clock.
+int OnCurlDebug(CURL*, curl_infotype type, char* text, size_t size, void* data) {
+  auto* state = static_cast<TransferState*>(data);
+  if (type == CURLINFO_HEADER_OUT && size >= 4 && std::memcmp(text, "QUIT", 4) == 0 && !state->saidGoodbye) {
+    state->goodbyeAt = std::chrono::steady_clock::now();
+    state->saidGoodbye = true;
+  }
+  return 0;
+}
+
 // Runs the transfer on a thread of its own while the window goes on being
-// painted (commands asked for meanwhile wait for its end): libcurl itself
-// waits, for the server's last answer, without coming back. An upload that
-// lasts more than half a second shows a box whose 中止 ends it (the file
-// then stays under its temporary name on the server, never under its own).
-CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, const std::u16string& server,
-                     bool& stopped) {
+// painted (commands asked for meanwhile wait for its end). Every wait of
+// libcurl's is on that thread: the server's last answer, and the goodbye,
+// which ends the transfer's own connection (no connection is kept for
+// later, so none is closed on the window's thread); the handle is closed
+// there too and is gone when this returns. An upload that lasts more than half a second shows a box
+// whose 中止 ends it (the file then stays under its temporary name on the
+// server, never under its own). What libcurl returned decides: 中止 pressed
+// as the transfer completed does not make it a stop.
+CURLcode RunTransfer(CurlHandle& h, curl_off_t size, const std::u16string& local, const std::u16string& server,
+                     curl_off_t& sent) {
   TransferState state;
+  CURL* curl = h.curl;
+  h.curl = nullptr;
   Lib().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   Lib().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnTransferProgress);
   Lib().easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
+  Lib().easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+  Lib().easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &OnCurlDebug);
+  Lib().easy_setopt(curl, CURLOPT_DEBUGDATA, &state);
+  Lib().easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // for the debug function only
   BusyWait busy;
   QProgressDialog box(QString::fromUtf16(u"FTP転送中(") + QString::fromStdU16String(local) + u" → "_s +
                           QString::fromStdU16String(server) + u")"_s,
@@ -161,24 +191,26 @@ CURLcode RunTransfer(CURL* curl, curl_off_t size, const std::u16string& local, c
   box.setAutoClose(false);
   box.setValue(0);
   CURLcode result = CURLE_OK;
+  curl_off_t uploaded = 0;
   std::thread transfer([&] {
     result = Lib().easy_perform(curl);
+    Lib().easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    if (g_pFtpTransferEnded) g_pFtpTransferEnded();
+    Lib().easy_cleanup(curl);
     state.done = true;
   });
   while (!state.done) {
-    const curl_off_t sent = state.sent;
-    box.setValue(size > 0 ? int(std::min<curl_off_t>(999, sent * 1000 / size)) : 0);
+    const curl_off_t now = state.sent;
+    box.setValue(size > 0 ? int(std::min<curl_off_t>(999, now * 1000 / size)) : 0);
     // Until the box is up, no input at all; then the box's own, which holds
     // the rest of the program off while it is modal.
     if (box.isVisible()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     else BusyWait::Pump(20);
-    if (box.wasCanceled() && !state.stop) {
-      state.stop = true;
-      stopped = true;
-    }
+    if (box.wasCanceled()) state.stop = true;
     if (!state.done) QThread::msleep(10);
   }
   transfer.join();
+  sent = uploaded;
   return result;
 }
 
@@ -240,15 +272,13 @@ int FtpUploadFile(int index) {
   Lib().easy_setopt(h.curl, CURLOPT_NOSIGNAL, 1L);
   Lib().easy_setopt(h.curl, CURLOPT_PROTOCOLS_STR, "ftp");
   if (!d.passive) Lib().easy_setopt(h.curl, CURLOPT_FTPPORT, "-");
-  bool stopped = false;
-  const CURLcode rc = RunTransfer(h.curl, size, local, d.server, stopped);
+  curl_off_t sent = 0;
+  const CURLcode rc = RunTransfer(h, size, local, d.server, sent);
   std::fclose(file);
-  if (stopped) {
+  if (rc == CURLE_ABORTED_BY_CALLBACK) {
     ShowStatus(FormatU16(u"FTP転送を中止しました(%s → %s)。", local.c_str(), d.server.c_str()));
     return -5;
   }
-  curl_off_t sent = 0;
-  Lib().easy_getinfo(h.curl, CURLINFO_SIZE_UPLOAD_T, &sent);
   // Too slow once the data flowed: the transfer failed, not the connection.
   const bool stalled = rc == CURLE_OPERATION_TIMEDOUT && sent > 0;
 

@@ -11,6 +11,10 @@ extern int g_nFtpPort;
 // Seconds an upload may go on without a byte going out before it fails (30).
 extern int g_nFtpLowSpeedSeconds;
 
+// Seam for tests: called on the transfer's thread once libcurl has the
+// transfer is over (the server has answered for the file).
+extern void (*g_pFtpTransferEnded)();
+
 // 0 done (or skipped: no server or no user), -1 no connection or login,
 // -2 the folder cannot be entered, -3 the transfer failed (or the name
 // cannot travel), -4 the rename failed, each shown in its box; -5 stopped

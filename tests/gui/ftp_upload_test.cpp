@@ -15,6 +15,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -176,6 +177,51 @@ TEST_F(FtpUploadTest, AStalledUploadEndsWithinTheLimitOrBy中止) {
   EXPECT_LT(took.elapsed(), 10000);
   EXPECT_GT(ticks, 3);
   g_nFtpLowSpeedSeconds = 30;
+}
+
+// The end of a good upload: the server has the file under its name. A
+// goodbye it never answers is waited on off the window's thread and not for
+// long, and 中止 pressed just then does not undo the transfer.
+TEST_F(FtpUploadTest, TheEndOfAGoodUploadNeitherFreezesNorTurnsIntoAStop) {
+  FtpServer ftp(server.path().toStdString(), FtpServer::kSilentGoodbye);
+  g_nFtpPort = ftp.Port();
+  AddFtpDestination(g_FtpTable, Dest(u"黙る", u"sub dir"));
+  QElapsedTimer sinceTick;
+  qint64 longestGap = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    longestGap = std::max(longestGap, sinceTick.restart());
+  });
+  sinceTick.start();
+  timer.start(50);
+  QElapsedTimer took;
+  took.start();
+  EXPECT_EQ(FtpUploadFile(0), 0);
+  longestGap = std::max(longestGap, sinceTick.elapsed());
+  EXPECT_LT(longestGap, 1000);
+  EXPECT_LT(took.elapsed(), 8000);
+  EXPECT_EQ(Arrived("/sub dir"), bytes);
+  EXPECT_FALSE(TemporaryLeft());
+  EXPECT_EQ(ui.status.back(), u"FTP転送しました(" + local + u" → 127.0.0.1)。");
+  EXPECT_TRUE(ui.boxes.empty());
+
+  // 中止, pressed on the window's thread once the server's last answer is in.
+  QFile::remove(server.path() + "/sub dir/対局 記録.zrf");
+  g_pFtpTransferEnded = [] {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+          for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QProgressDialog*>(w)) box->cancel();
+        },
+        Qt::BlockingQueuedConnection);
+  };
+  const int result = FtpUploadFile(0);
+  g_pFtpTransferEnded = nullptr;
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Arrived("/sub dir"), bytes);
+  EXPECT_EQ(ui.status.back(), u"FTP転送しました(" + local + u" → 127.0.0.1)。");
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(FtpUploadTest, ANameThatCannotTravelIsRefusedBeforeConnecting) {

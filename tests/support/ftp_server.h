@@ -53,10 +53,39 @@ FTPHandler.dtp_handler = Stalling
 FTPServer(('127.0.0.1', int(sys.argv[1])), FTPHandler).serve_forever()
 )";
 
+// A writable server that takes the file and its new name but never answers
+// the goodbye (QUIT), holding the connection open.
+inline constexpr char kSilentGoodbyeFtpServer[] = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+class Silent(FTPHandler):
+    def ftp_QUIT(self, line):
+        pass
+a = DummyAuthorizer()
+a.add_user('taro', 'secret', sys.argv[2], perm='elradfmwMT')
+Silent.authorizer = a
+FTPServer(('127.0.0.1', int(sys.argv[1])), Silent).serve_forever()
+)";
+
+// A server that takes each connection, says nothing for a second and drops it.
+inline constexpr char kDroppingFtpServer[] = R"(
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(('127.0.0.1', int(sys.argv[1])))
+s.listen(8)
+while True:
+    c, _ = s.accept()
+    time.sleep(1)
+    c.close()
+)";
+
 // pyftpdlib serving `root` to user "taro" with password "secret".
 class FtpServer {
  public:
-  enum Mode { kReadOnly, kWritable, kStalling };
+  enum Mode { kReadOnly, kWritable, kStalling, kSilentGoodbye, kDropping };
   FtpServer(const std::string& root, bool writable) : FtpServer(root, writable ? kWritable : kReadOnly) {}
   FtpServer(const std::string& root, Mode mode) : port_(FreePort()) {
     pid_ = fork();
@@ -64,7 +93,11 @@ class FtpServer {
       const std::string dir = root, port = std::to_string(port_);
       std::vector<const char*> args = {"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
                                        port.c_str(), "-d", dir.c_str(), "-u", "taro", "-P", "secret"};
-      if (mode == kStalling) args = {"/usr/bin/python3", "-c", kStallingFtpServer, port.c_str(), dir.c_str()};
+      const char* script = mode == kStalling         ? kStallingFtpServer
+                           : mode == kSilentGoodbye ? kSilentGoodbyeFtpServer
+                           : mode == kDropping      ? kDroppingFtpServer
+                                                    : nullptr;
+      if (script) args = {"/usr/bin/python3", "-c", script, port.c_str(), dir.c_str()};
       if (mode == kWritable) args.push_back("-w");
       args.push_back(nullptr);
       freopen("/dev/null", "w", stderr);
