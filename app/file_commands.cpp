@@ -73,14 +73,28 @@ FileDialogResult RunQtFileDialog(CNarvoView* view, FileDialogRequest& r) {
   dialog.resize(std::max(dialog.width(), 780), std::max(dialog.height(), 460));
   if (auto* tree = dialog.findChild<QTreeView*>()) {
     tree->header()->resizeSection(0, 330);
-    // The size, type and date columns as wide as what they show, once the
-    // folder's entries are in (they arrive after the dialog is up).
-    auto fit = [tree] {
+    // The size, type and date columns as wide as what they show. The model
+    // lists a folder first and fills in sizes and types afterwards, and a
+    // change of folder or type shows other rows: each of these refits, once
+    // the burst of changes is over.
+    auto* refit = new QTimer(tree);
+    refit->setSingleShot(true);
+    refit->setInterval(0);
+    QObject::connect(refit, &QTimer::timeout, tree, [tree] {
       for (int column = 1; column < tree->header()->count(); ++column) tree->resizeColumnToContents(column);
-    };
-    if (auto* model = dialog.findChild<QFileSystemModel*>())
-      QObject::connect(model, &QFileSystemModel::directoryLoaded, tree, [tree, fit] { QTimer::singleShot(0, tree, fit); });
-    fit();
+    });
+    auto later = [refit] { refit->start(); };
+    QAbstractItemModel* model = tree->model();
+    QObject::connect(model, &QAbstractItemModel::dataChanged, refit, later);
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, refit, later);
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, refit, later);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, refit, later);
+    QObject::connect(model, &QAbstractItemModel::modelReset, refit, later);
+    if (auto* files = qobject_cast<QFileSystemModel*>(model))
+      QObject::connect(files, &QFileSystemModel::directoryLoaded, refit, later);
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, refit, later);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, refit, later);
+    later();
   }
   if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[r.filterIndex - 1]);

@@ -2,12 +2,17 @@
 // gives, the default button, and closing a box without a button.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <QAbstractButton>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QTreeView>
 #include <QTemporaryDir>
 #include <QMessageBox>
@@ -162,42 +167,114 @@ TEST(QtUi, ALetterAnswersTheBoxAtOnce) {
   }
 }
 
-// The open dialog's columns are as wide as the sizes, types and dates of
-// the folder's files.
+// The width the view itself asks of a column: its widest entry on show, or
+// its header.
+int NeededWidth(QTreeView* tree, int column) {
+  const QAbstractItemView* view = tree;
+  return std::max(view->sizeHintForColumn(column), tree->header()->sectionSizeHint(column));
+}
+
+// The names of the entries the view shows, each once its type is in (empty
+// while any is still without one).
+QStringList ShownNames(QTreeView* tree) {
+  QStringList names;
+  const QAbstractItemModel* model = tree->model();
+  for (int row = 0; row < model->rowCount(tree->rootIndex()); ++row) {
+    if (model->index(row, 2, tree->rootIndex()).data().toString().isEmpty()) return {};
+    names << model->index(row, 0, tree->rootIndex()).data().toString();
+  }
+  names.sort();
+  return names;
+}
+
+// Waits until the view shows `names`, then until every column holds what it
+// shows; a column still cut is a failure.
+void ExpectColumnsHold(QTreeView* tree, const QStringList& names) {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ShownNames(tree) == names; }))
+      << "shown: " << ShownNames(tree).join(u' ').toStdString();
+  auto allHold = [tree] {
+    for (int column = 0; column < tree->header()->count(); ++column)
+      if (!tree->isColumnHidden(column) && tree->columnWidth(column) < NeededWidth(tree, column)) return false;
+    return true;
+  };
+  QTest::qWaitFor(allHold, 1000);
+  for (int column = 0; column < tree->header()->count(); ++column) {
+    if (tree->isColumnHidden(column)) continue;
+    EXPECT_GE(tree->columnWidth(column), NeededWidth(tree, column))
+        << tree->model()->headerData(column, Qt::Horizontal).toString().toStdString();
+  }
+}
+
+// After every change of folder or file type, the open dialog's columns are
+// as wide as the view wants for the sizes, types and dates it shows.
 TEST(QtUi, TheOpenDialogsColumnsHoldTheirEntries) {
   EnsureQtApp();
   ASSERT_TRUE(InstallJapaneseQtTranslation());
-  QTemporaryDir folder;
-  for (const char* name : {"a.zrf", "b.dovu", "c.zr2u", "d.csa"}) {
-    QFile f(folder.path() + u'/' + QString::fromLatin1(name));
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QString folderName = u"棋譜"_s;
+  ASSERT_TRUE(QDir(root.path()).mkdir(folderName));
+  // Empty files: the records' type (an empty document) is narrower than
+  // the text file's, which only the last type of the list shows.
+  for (const char* name : {"a.zrf", "b.dovu", "c.txt", "d.zr2", "e.png"}) {
+    QFile f(root.path() + u'/' + folderName + u'/' + QString::fromLatin1(name));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("x");
   }
-  int cut = -1;
-  QString seen;
+  // The files each type of the open list shows, in the list's order.
+  const QStringList shown[] = {{u"a.zrf"_s, u"b.dovu"_s},
+                               {u"d.zr2"_s},
+                               {},
+                               {},
+                               {u"a.zrf"_s, u"b.dovu"_s, u"d.zr2"_s},
+                               {u"a.zrf"_s, u"b.dovu"_s, u"c.txt"_s, u"d.zr2"_s, u"e.png"_s}};
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
+    // Closed whatever the checks find, so that a failure cannot hang the run.
+    struct Closer {
+      QFileDialog* dialog;
+      ~Closer() { dialog->reject(); }
+    } closer{dialog};
     auto* tree = dialog->findChild<QTreeView*>();
+    auto* types = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s);
     ASSERT_NE(tree, nullptr);
-    QTest::qWaitFor([tree] { return tree->model()->rowCount(tree->rootIndex()) >= 4; });
-    QTest::qWait(100);
-    cut = 0;
-    const QFontMetrics fm(tree->font());
-    for (int row = 0; row < tree->model()->rowCount(tree->rootIndex()); ++row)
-      for (int column = 1; column <= 3; ++column) {
-        const QString text = tree->model()->index(row, column, tree->rootIndex()).data().toString();
-        seen += text + u'|';
-        if (fm.horizontalAdvance(text) > tree->columnWidth(column)) ++cut;
-      }
-    dialog->reject();
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), int(std::size(shown)));
+    ASSERT_EQ(types->currentIndex(), 0);
+
+    // Into the folder by a double click on it.
+    QModelIndex entry;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      const QModelIndexList found =
+          tree->model()->match(tree->model()->index(0, 0, tree->rootIndex()), Qt::DisplayRole, folderName);
+      entry = found.isEmpty() ? QModelIndex() : found.front();
+      return entry.isValid();
+    }));
+    const QPoint at = tree->visualRect(entry).center();
+    // A double click is a click and then the double click event.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(dialog->directory().path()).fileName() == folderName; }));
+    {
+      SCOPED_TRACE(types->currentText().toStdString());
+      ExpectColumnsHold(tree, shown[0]);
+    }
+    if (::testing::Test::HasFatalFailure()) return;
+
+    // Each type in turn, as the arrow key picks it; すべてのファイル last.
+    for (int index = 1; index < types->count(); ++index) {
+      QTest::keyClick(types, Qt::Key_Down);
+      ASSERT_EQ(types->currentIndex(), index);
+      SCOPED_TRACE(types->currentText().toStdString());
+      ExpectColumnsHold(tree, shown[index]);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
   });
   FileDialogRequest r;
-  r.folder = folder.path().toStdU16String();
+  r.folder = root.path().toStdU16String();
   r.filters = OpenFileFilters();
-  r.filterIndex = int(r.filters.size());  // すべてのファイル
+  r.filterIndex = 1;
   RunFileDialog(nullptr, r);
-  EXPECT_EQ(cut, 0) << seen.toStdString();
 }
 
 }  // namespace
