@@ -7,14 +7,13 @@ tools/setup.sh
 # tree must come out of it as they went in.
 real_home=${HOME:-}
 run_home=$(mktemp -d)
-marker=$run_home/.started
-touch "$marker"
 trap 'rm -rf "$run_home"' EXIT
-# The source tree may itself lie in the home folder: it has a check of its own.
+# The places the program writes to in the real home, at any depth (see
+# tools/home_check.sh); the source tree, which may lie there, has a check of
+# its own.
 tree=$(pwd -P)
-home_files() { find "$(cd "$real_home" && pwd -P)" -maxdepth 3 -path "$tree" -prune -o "$@" -print 2>/dev/null; }
-home_state() { [ -d "$real_home" ] && home_files | sort; }
-home_before=$(home_state || true)
+home_before=$run_home/.home-before
+if [ -d "$real_home" ]; then tools/home_check.sh snapshot "$real_home" "$tree" >"$home_before"; fi
 in_git() { HOME=$real_home git rev-parse --is-inside-work-tree >/dev/null 2>&1; }
 tree_state() { HOME=$real_home git status --porcelain --untracked-files=all | sort; }
 before=""
@@ -40,14 +39,10 @@ find "$build/tests" -maxdepth 1 -type f -name '*_test' -perm -u+x | sort |
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 tools/fuzz.sh "${NARVO_FUZZ_SECONDS:-30}"
 # No test may leave a file in the real home or in the source tree.
-if [ -d "$real_home" ]; then
-  added=$(comm -13 <(printf '%s\n' "$home_before") <(home_state) | sed '/^$/d')
-  changed=$(home_files ! -type d -newer "$marker" || true)
-  if [ -n "$added$changed" ]; then
-    echo "The tests wrote into the real home folder:" >&2
-    printf '%s\n' $added $changed >&2
-    exit 1
-  fi
+if [ -f "$home_before" ] && ! writes=$(tools/home_check.sh compare "$home_before"); then
+  echo "The tests wrote into the real home folder:" >&2
+  printf '%s\n' "$writes" >&2
+  exit 1
 fi
 if in_git; then
   left=$(comm -13 <(printf '%s\n' "$before") <(tree_state) | sed '/^$/d')
