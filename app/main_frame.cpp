@@ -711,7 +711,10 @@ void CMainFrame::LeavePrintPreview() {
   if (m_pPreviewBar) m_pPreviewBar->hide();
   if (m_bWasToolbarShown) m_pToolbar->show();
   if (m_bWasReplayBarShown) m_pReplayBar->show();
-  if (m_pView) m_pView->UpdatePreviewScrollBars();
+  if (m_pView) {
+    m_pView->UpdatePreviewScrollBars();
+    m_pView->unsetCursor();  // the trim cursor goes with the page
+  }
   UpdateMainTitle();
   if (m_bWasMoveListShown) {
     ResetDovuWndScroll();

@@ -191,10 +191,15 @@ void OnViewMouseMove(CNarvoView* view, int x, int y) {
     // The trim rectangle lies on the page, which may be scrolled.
     const QPoint page = view ? QPoint(x, y) + view->PreviewScroll() : QPoint(x, y);
     const int shape = TrimCursorShape(g_rcImageTrim, page.x(), page.y());
+    // A drag that outruns its edge keeps the drag's cursor until the release.
     if (view && shape >= 0) view->setCursor(Qt::CursorShape(shape));
+    else if (view && !g_bTrimDragging) view->unsetCursor();
     if (g_bTrimDragging && view) PreviewTrimMouse(view, page.x(), page.y());
     return;
   }
+  // Only the trim rectangle sets the view's cursor: it goes with the preview
+  // or with trimming turned off.
+  if (view && view->testAttribute(Qt::WA_SetCursor)) view->unsetCursor();
   if (g_nDragState != 0) DragPieceToPoint(view, x, y);
 }
 

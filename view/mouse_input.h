@@ -65,7 +65,7 @@ bool IsPlainlyImpossibleMove(int to, int from, const BoardState& board, int side
 // moves the whole rectangle there; never narrower or lower than 10 pixels.
 // False when the point takes no part of it.
 bool MoveTrimRect(int rect[4], int x, int y);
-// The cursor over the trimming rectangle at (x, y); -1 leaves it as it is.
+// The cursor over the trimming rectangle at (x, y); -1 for the arrow.
 int TrimCursorShape(const int rect[4], int x, int y);
 // A press, or a move while dragging, in print preview with trimming on.
 void PreviewTrimMouse(CNarvoView* view, int x, int y);

@@ -5,7 +5,9 @@
 // preview; the context menus by mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 #include <QAction>
 #include <QCursor>
@@ -467,69 +469,142 @@ TEST_F(MouseInputTest, EditingPicksAnythingAndHandsTheDropOver) {
   EXPECT_FALSE(view->m_bContextHandled);
 }
 
+// ---- In the main frame ---------------------------------------------------------------
+
+// The view inside a whole frame, for what needs the frame's own commands.
+class MouseInputInFrame : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetEnvDefaults();
+    savedEnvFolder = g_szEnvFolder;
+    g_szEnvFolder = home.Path().toStdU16String() + u"/";
+    g_AppMode = kModeView;
+    InitRecordPool(g_Record, 100);
+    SetInitialBoard(g_Board);
+    CopyBoardState(g_StartBoard, g_Board);
+    frame = std::make_unique<CMainFrame>();
+    view = frame->View();
+    view->resize(CalcBoardWindowWidth(CurrentCellSize(), 1.0), 9 * CurrentCellSize().h + 70);
+  }
+  void TearDown() override {
+    frame.reset();
+    FreeRecordPool(g_Record);
+    g_szEnvFolder = savedEnvFolder;
+    g_AppMode = kModeView;
+    g_bImageTrim = 0;
+  }
+  void MoveTo(QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::NoButton,
+                  buttons, Qt::NoModifier);
+    QApplication::sendEvent(view, &e);
+  }
+  PrivateHome home;
+  RecordingUi ui;
+  std::u16string savedEnvFolder;
+  std::unique_ptr<CMainFrame> frame;
+  CNarvoView* view = nullptr;
+};
+
+// The trim cursors belong to the rectangle's edges and centre in print
+// preview: anywhere else, and on the board once the preview is left, the
+// pointer is the arrow again.
+TEST_F(MouseInputInFrame, TheTrimCursorShowsOnlyOverTheRectangle) {
+  frame->EnterPrintPreview();
+  ASSERT_EQ(g_AppMode, kModePreview);
+  g_bImageTrim = 1;
+  const int rect[4] = {60, 60, 200, 200};
+  std::copy_n(rect, 4, g_rcImageTrim);
+  auto hover = [&](QPoint page) { MoveTo(page - view->PreviewScroll(), Qt::NoButton); };
+  const struct {
+    const char* name;
+    QPoint page;
+    Qt::CursorShape shape;
+  } hovers[] = {
+      {"on the left edge", {60, 130}, Qt::SizeHorCursor},
+      {"outside", {20, 130}, Qt::ArrowCursor},
+      {"on a corner", {200, 200}, Qt::SizeFDiagCursor},
+      {"inside, far from the centre", {80, 180}, Qt::ArrowCursor},
+      {"on the top edge", {130, 60}, Qt::SizeVerCursor},
+      {"near the centre", {130, 130}, Qt::SizeAllCursor},
+      {"outside again", {260, 260}, Qt::ArrowCursor},
+  };
+  for (const auto& k : hovers) {
+    SCOPED_TRACE(k.name);
+    hover(k.page);
+    EXPECT_EQ(view->cursor().shape(), k.shape);
+  }
+  // A drag that outruns the edge keeps its cursor while the button is held.
+  const QPoint edge = QPoint(60, 130) - view->PreviewScroll();
+  MoveTo(edge, Qt::NoButton);
+  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, edge);
+  MoveTo(edge - QPoint(40, 0), Qt::LeftButton);
+  EXPECT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, edge - QPoint(40, 0));
+  hover({20, 130});
+  EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
+  // Trimming turned off takes the cursor along.
+  hover({60, 130});
+  ASSERT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
+  g_bImageTrim = 0;
+  hover({62, 130});
+  EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
+  // And so does leaving the preview: on the board it is the arrow.
+  g_bImageTrim = 1;
+  hover({60, 130});
+  ASSERT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
+  frame->LeavePrintPreview();
+  ASSERT_EQ(g_AppMode, kModeView);
+  MoveTo(QPoint(100, 100), Qt::NoButton);
+  EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
+}
+
 // ---- Context menus -------------------------------------------------------------------
 
 std::vector<int> g_menuIds;
 
-TEST(MouseInputMenus, EachModeHasItsMenuAndAHandledRightClickNone) {
-  PrivateHome home;
-  RecordingUi ui;
-  ResetEnvDefaults();
-  std::u16string savedEnvFolder = g_szEnvFolder;
-  g_szEnvFolder = home.Path().toStdU16String() + u"/";
-  g_AppMode = kModeView;
-  InitRecordPool(g_Record, 100);
-  SetInitialBoard(g_Board);
-  CopyBoardState(g_StartBoard, g_Board);
-  {
-    CMainFrame frame;
-    CNarvoView* view = frame.View();
-    view->resize(CalcBoardWindowWidth(CurrentCellSize(), 1.0), 9 * CurrentCellSize().h + 70);
-    static QStringList texts;
-    g_pShowPopupMenu = [](QMenu& menu, QPoint) {
-      g_menuIds.clear();
-      texts.clear();
-      for (QAction* a : menu.actions()) {
-        g_menuIds.push_back(a->isSeparator() ? 0 : a->data().toInt());
-        texts << a->text();
-      }
-    };
-    const std::vector<int> none;
-    const struct {
-      int mode;
-      std::vector<int> ids;
-    } cases[] = {
-        {kModeGame, {kCmdSuspend, kCmdResign, kCmdEndInput, kCmdTakeBack, kCmdSuspendAndMail}},
-        {kModeGamePiece, none},
-        {kModeEdit,
-         {kCmdPositionEdit, 0, kCmdEditEvenLayout, kCmdEditTsumeLayout, kCmdEditAllToBox,
-          kCmdEditBoxToGoteHand, kCmdEditSwapSides, kCmdEditChangeTurn}},
-        {kModeEditPiece, none},
-        {kModeView, {kCmdContextPositionPreview, kCmdPositionEdit, kCmdJumpToSiori, kCmdRegisterSiori}},
-        {kModePreview, {kCmdSaveImageAs, kCmdSaveImageNamed, kCmdCopyBitmap}},
-    };
-    for (const auto& k : cases) {
-      SCOPED_TRACE(k.mode);
-      g_AppMode = k.mode;
-      g_menuIds = {-1};
-      view->m_bContextHandled = false;
-      EXPECT_EQ(OnViewContextMenu(view, QPoint(10, 10)), !k.ids.empty());
-      EXPECT_EQ(g_menuIds, k.ids.empty() ? std::vector<int>{-1} : k.ids);
-      if (k.mode == kModePreview) {
-        ASSERT_FALSE(texts.isEmpty());
-        EXPECT_EQ(texts[0], QString::fromUtf16(u"名前を付けて画像を保存(&G)..."));
-      }
+TEST_F(MouseInputInFrame, EachModeHasItsMenuAndAHandledRightClickNone) {
+  static QStringList texts;
+  g_pShowPopupMenu = [](QMenu& menu, QPoint) {
+    g_menuIds.clear();
+    texts.clear();
+    for (QAction* a : menu.actions()) {
+      g_menuIds.push_back(a->isSeparator() ? 0 : a->data().toInt());
+      texts << a->text();
     }
-    // The game's items keep their rules: 投了 and the take-back as the game
-    // stands.
-    g_AppMode = kModeGame;
-    OnViewContextMenu(view, QPoint(10, 10));
-    EXPECT_FALSE(frame.ActionFor(kCmdTakeBack)->isEnabled());
-    g_pShowPopupMenu = [](QMenu& menu, QPoint globalPos) { menu.exec(globalPos); };
-    g_AppMode = kModeView;
+  };
+  const std::vector<int> none;
+  const struct {
+    int mode;
+    std::vector<int> ids;
+  } cases[] = {
+      {kModeGame, {kCmdSuspend, kCmdResign, kCmdEndInput, kCmdTakeBack, kCmdSuspendAndMail}},
+      {kModeGamePiece, none},
+      {kModeEdit,
+       {kCmdPositionEdit, 0, kCmdEditEvenLayout, kCmdEditTsumeLayout, kCmdEditAllToBox,
+        kCmdEditBoxToGoteHand, kCmdEditSwapSides, kCmdEditChangeTurn}},
+      {kModeEditPiece, none},
+      {kModeView, {kCmdContextPositionPreview, kCmdPositionEdit, kCmdJumpToSiori, kCmdRegisterSiori}},
+      {kModePreview, {kCmdSaveImageAs, kCmdSaveImageNamed, kCmdCopyBitmap}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.mode);
+    g_AppMode = k.mode;
+    g_menuIds = {-1};
+    view->m_bContextHandled = false;
+    EXPECT_EQ(OnViewContextMenu(view, QPoint(10, 10)), !k.ids.empty());
+    EXPECT_EQ(g_menuIds, k.ids.empty() ? std::vector<int>{-1} : k.ids);
+    if (k.mode == kModePreview) {
+      ASSERT_FALSE(texts.isEmpty());
+      EXPECT_EQ(texts[0], QString::fromUtf16(u"名前を付けて画像を保存(&G)..."));
+    }
   }
-  FreeRecordPool(g_Record);
-  g_szEnvFolder = savedEnvFolder;
+  // The game's items keep their rules: 投了 and the take-back as the game
+  // stands.
+  g_AppMode = kModeGame;
+  OnViewContextMenu(view, QPoint(10, 10));
+  EXPECT_FALSE(frame->ActionFor(kCmdTakeBack)->isEnabled());
+  g_pShowPopupMenu = [](QMenu& menu, QPoint globalPos) { menu.exec(globalPos); };
+  g_AppMode = kModeView;
 }
 
 }  // namespace
