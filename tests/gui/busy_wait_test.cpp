@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/command_table.h"
@@ -145,6 +146,14 @@ protected:
     d.folder = folder;
     AddFtpDestination(g_FtpTable, d);
   }
+  // Two destinations on one server: its top folder and "second".
+  void ServeTwoDestinations() {
+    ASSERT_TRUE(QDir(served.path()).mkdir("second"));
+    ftp.emplace(served.path().toStdString(), true);
+    g_nFtpPort = ftp->Port();
+    AddDestination(u"一");
+    AddDestination(u"二", u"second");
+  }
   int StatusCount(const char16_t* part) const {
     std::u16string all;
     for (const std::u16string& s : ui.status) all += s;
@@ -159,6 +168,8 @@ protected:
   PrivateHome home;
   ModalUi ui;
   QTimer asker;
+  QTemporaryDir served;
+  std::optional<FtpServer> ftp;
   QTemporaryDir tools;
   std::string log, oldPath;
   std::u16string file;
@@ -243,12 +254,7 @@ TEST_F(BusyWaitTest, ACloseDuringAFailedMailComesAfterItsBox) {
 
 // Nothing held runs between two destinations of one upload.
 TEST_F(BusyWaitTest, WhatIsHeldDuringTheFirstDestinationComesAfterTheLast) {
-  QTemporaryDir served;
-  ASSERT_TRUE(QDir(served.path()).mkdir("second"));
-  FtpServer ftp(served.path().toStdString(), true);
-  g_nFtpPort = ftp.Port();
-  AddDestination(u"一");
-  AddDestination(u"二", u"second");
+  ServeTwoDestinations();
   ui.boxMs = 100;
   DuringTheWait([] {
     Trigger(kCmdSaveAndFtp);
@@ -275,12 +281,7 @@ TEST_F(BusyWaitTest, AFileDroppedDuringTheMailWaitOpensAfterIt) {
 TEST_F(BusyWaitTest, AFileDroppedDuringAnUploadIsNotSentToTheNextDestination) {
   const std::u16string other = home.Path().toStdU16String() + u"/other.zrf";
   ASSERT_TRUE(WriteFileBytes(other, "   1 ２六歩(27)\n"));
-  QTemporaryDir served;
-  ASSERT_TRUE(QDir(served.path()).mkdir("second"));
-  FtpServer ftp(served.path().toStdString(), true);
-  g_nFtpPort = ftp.Port();
-  AddDestination(u"一");
-  AddDestination(u"二", u"second");
+  ServeTwoDestinations();
   DuringTheWait([other] { Drop(other); });
   TriggerFromEventLoop(kCmdSaveAndFtp);
   EXPECT_TRUE(QFile::exists(served.path() + "/game.zrf"));
