@@ -116,7 +116,23 @@ TEST(SiblingX11, KeysAndRegisterReachTheWindow) {
   const QByteArray savedDisplay = qgetenv("DISPLAY");
   qputenv("DISPLAY", display);
 
-  // Three clients that keep the server busy, as a desktop's do.
+  const QString out = home.Path() + "/stand-in.log";
+  QProcess standIn;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(kStandInEnv, out);
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("DISPLAY", QString::fromLatin1(display));
+  env.remove("ASAN_OPTIONS");
+  standIn.setProcessEnvironment(env);
+  // Its output goes to a file: a pipe nobody reads here could hold it up.
+  const QString said = home.Path() + "/stand-in.out";
+  standIn.setProcessChannelMode(QProcess::MergedChannels);
+  standIn.setStandardOutputFile(said);
+  standIn.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=SiblingStandIn.Run"});
+  EXPECT_TRUE(WaitFor(out, "ready")) << ReadAll(said).toStdString();
+
+  // The window is up; from here on the server is kept busy, as a desktop's
+  // clients do, while the program looks for it and sends to it.
   std::vector<std::unique_ptr<QProcess>> busy;
   QProcessEnvironment busyEnv = QProcessEnvironment::systemEnvironment();
   busyEnv.insert("DISPLAY", QString::fromLatin1(display));
@@ -126,17 +142,6 @@ TEST(SiblingX11, KeysAndRegisterReachTheWindow) {
       busy.back()->setProcessEnvironment(busyEnv);
       busy.back()->start("sh", {"-c", "i=0; while [ $i -lt 100000 ]; do xwininfo -root -tree >/dev/null; i=$((i+1)); done"});
     }
-
-  const QString out = home.Path() + "/stand-in.log";
-  QProcess standIn;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(kStandInEnv, out);
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  env.insert("DISPLAY", QString::fromLatin1(display));
-  env.remove("ASAN_OPTIONS");
-  standIn.setProcessEnvironment(env);
-  standIn.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=SiblingStandIn.Run"});
-  EXPECT_TRUE(WaitFor(out, "ready"));
 
   ResetEnvDefaults();
   InitRecordPool(g_Record, 100);
