@@ -164,10 +164,10 @@ int OnCurlDebug(CURL*, curl_infotype type, char* text, size_t size, void* data) 
 // libcurl's is on that thread: the server's last answer, and the goodbye,
 // which ends the transfer's own connection (no connection is kept for
 // later, so none is closed on the window's thread); the handle is closed
-// there too and is gone when this returns. An upload that lasts more than half a second shows a box
-// whose 中止 ends it (the file then stays under its temporary name on the
-// server, never under its own). What libcurl returned decides: 中止 pressed
-// as the transfer completed does not make it a stop.
+// there too and is gone when this returns. An upload that lasts more than
+// half a second shows a box whose 中止 ends it (the file then stays under
+// its temporary name on the server, never under its own). What libcurl
+// returned decides: 中止 pressed as the transfer completed is no stop.
 CURLcode RunTransfer(CurlHandle& h, curl_off_t size, const std::u16string& local, const std::u16string& server,
                      curl_off_t& sent) {
   TransferState state;
