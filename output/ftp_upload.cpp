@@ -134,8 +134,8 @@ struct CurlHandle {
 struct TransferState {
   std::atomic<bool> stop{false}, done{false};
   std::atomic<curl_off_t> sent{0};
-  std::atomic<bool> saidGoodbye{false};
-  std::chrono::steady_clock::time_point goodbyeAt;  // set before saidGoodbye
+  // When the goodbye went out, on the steady clock; zero before.
+  std::atomic<std::chrono::steady_clock::rep> goodbyeAt{0};
 };
 
 // How long the server may take to answer the goodbye (QUIT) once the file is
@@ -145,17 +145,16 @@ constexpr auto kGoodbyeWait = std::chrono::seconds(2);
 int OnTransferProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   auto* state = static_cast<TransferState*>(data);
   state->sent = sent;
-  if (state->saidGoodbye && std::chrono::steady_clock::now() - state->goodbyeAt > kGoodbyeWait) return 1;
+  const auto goodbyeAt = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(state->goodbyeAt));
+  if (state->goodbyeAt != 0 && std::chrono::steady_clock::now() - goodbyeAt > kGoodbyeWait) return 1;
   return state->stop ? 1 : 0;  // non-zero ends the transfer
 }
 
 // libcurl names each command it sends here; the goodbye starts its clock.
 int OnCurlDebug(CURL*, curl_infotype type, char* text, size_t size, void* data) {
   auto* state = static_cast<TransferState*>(data);
-  if (type == CURLINFO_HEADER_OUT && size >= 4 && std::memcmp(text, "QUIT", 4) == 0 && !state->saidGoodbye) {
-    state->goodbyeAt = std::chrono::steady_clock::now();
-    state->saidGoodbye = true;
-  }
+  if (type == CURLINFO_HEADER_OUT && size >= 4 && std::memcmp(text, "QUIT", 4) == 0 && state->goodbyeAt == 0)
+    state->goodbyeAt = std::chrono::steady_clock::now().time_since_epoch().count();
   return 0;
 }
 

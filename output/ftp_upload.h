@@ -11,8 +11,8 @@ extern int g_nFtpPort;
 // Seconds an upload may go on without a byte going out before it fails (30).
 extern int g_nFtpLowSpeedSeconds;
 
-// Seam for tests: called on the transfer's thread once libcurl has the
-// transfer is over (the server has answered for the file).
+// Seam for tests: called on the transfer's thread once libcurl has
+// returned, the server's answers all in.
 extern void (*g_pFtpTransferEnded)();
 
 // 0 done (or skipped: no server or no user), -1 no connection or login,

@@ -75,13 +75,13 @@ bool MayFollowLink(const std::string& link, const struct stat& linkStat) {
   return !shared || dir.st_uid == linkStat.st_uid;
 }
 
-// 0 when the file is locked or the file system keeps no locks at all,
-// EWOULDBLOCK when another holds the lock.
-int LockNow(int fd) {
+// Locks the file; true only when another holds its lock. A file system
+// that keeps no locks at all answers otherwise, and the file goes unlocked.
+bool LockIsBusy(int fd) {
   int rc;
   while ((rc = g_pAtomicFlock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
-  return rc == 0 || errno != EWOULDBLOCK ? 0 : EWOULDBLOCK;
+  return rc != 0 && errno == EWOULDBLOCK;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -144,8 +144,7 @@ bool AtomicFile::Open(std::u16string_view path) {
     const int fd = ::mkostemps(name.data(), int(sizeof kTempSuffix - 1), O_CLOEXEC);
     if (fd < 0) return false;
     if (g_pAtomicTempMade) g_pAtomicTempMade(name.data());
-    const int lock = LockNow(fd);
-    if (lock == EWOULDBLOCK) {  // another clean-up holds it, and removes it
+    if (LockIsBusy(fd)) {  // another clean-up holds it, and removes it
       ::close(fd);
       continue;
     }
